@@ -1,0 +1,23 @@
+// tvl: list, dump, show and pack symbol libraries.
+#include <cstdio>
+
+#include "commands.h"
+
+int main(int argc, char **argv)
+{
+    CLI::App app{"tvl: list, dump, render and pack symbol libraries"};
+    app.require_subcommand(1);
+    add_list_command(app);
+    add_dump_command(app);
+    add_scene_command(app);
+    add_render_command(app);
+    add_pack_command(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &e) {
+        return app.exit(e);
+    } catch (const command_exit &e) {
+        return e.status;
+    }
+    return 0;
+}
