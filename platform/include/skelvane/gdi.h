@@ -85,7 +85,7 @@ SKEL_API HDC CreateCompatibleDC(HDC reference);
 // Deletes a DC made by CreateCompatibleDC; the bitmap selected into it is left to its owner.
 SKEL_API BOOL DeleteDC(HDC dc);
 
-// A DIB section of 1, 8, 16, 24 or 32 bits per pixel (BI_RGB only), width and height
+// A DIB section of 24 or 32 bits per pixel (BI_RGB only), width and height
 // up to 32768 pixels each.  *bits receives the first byte of the pixels (the bottom row
 // of a bottom-up DIB), which start zeroed.  Null (and *bits null) when the header is
 // not supported or memory is short.

@@ -1,0 +1,66 @@
+#include "fuzz_target.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tvlaccess.h"
+
+namespace {
+
+int accept_chain(const resbuf *chain)
+{
+    // Touch every record, as a host would.
+    volatile int n = 0;
+    for (const resbuf *rb = chain; rb; rb = rb->next)
+        n = n + rb->code;
+    return RB_OK;
+}
+
+const std::string &scratch_folder()
+{
+    static const std::string folder = [] {
+        std::string pattern = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/tvlfuzz-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        setenv("TEMP", pattern.c_str(), 1);
+        setenv("SKELVANE_UI", "none", 1);
+        return pattern;
+    }();
+    return folder;
+}
+
+} // namespace
+
+int reader_fuzz_one(const std::uint8_t *data, std::size_t size)
+{
+    const std::string path = scratch_folder() + "/input.tvl";
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return 0;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    // Reader messages go to standard output; keep them out of the fuzzer's log.
+    std::fflush(stdout);
+    const int saved = dup(1);
+    std::FILE *null = std::freopen("/dev/null", "w", stdout);
+    (void)null;
+
+    resbuf *names = ta_tvllist(path.c_str());
+    ta_init(accept_chain, accept_chain, accept_chain);
+    int defined = 0;
+    for (const resbuf *rb = names; rb && defined < 4; rb = rb->next, ++defined)
+        if (rb->code == RB_STRING && rb->value.string)
+            ta_tvldef(path.c_str(), rb->value.string);
+    ta_relrb(names);
+    ta_tvldef(path.c_str(), "A");
+
+    std::fflush(stdout);
+    dup2(saved, 1);
+    close(saved);
+    std::remove(path.c_str());
+    return 0;
+}

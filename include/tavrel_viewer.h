@@ -1,0 +1,64 @@
+// Tavrel_Viewer: shows one symbol of a symbol library as a lit 3D picture.
+//
+// A host creates a cl_export_functions object, names the library and the
+// symbol, sets colours and the camera, and asks for pictures.  Library path,
+// symbol name, camera, show-lines switch, layer colour file and the loaded
+// scene are shared by every object of the process; the last picture and the
+// background colour belong to the object.  Call from one thread.
+#pragma once
+#include "skelvane/cstring.h"
+#include "skelvane/dc.h"
+#include "skelvane/image.h"
+#include "skelvane/rect.h"
+#include "skelvane/window.h"
+#include "skelvane/wintypes.h"
+
+#define TAVREL_VIEWER_API __attribute__((visibility("default")))
+
+class TAVREL_VIEWER_API cl_export_functions {
+public:
+    cl_export_functions();
+    // Pictures and the scene stay allocated until DeleteObjects.
+    ~cl_export_functions();
+    cl_export_functions(const cl_export_functions &) = delete;
+    cl_export_functions &operator=(const cl_export_functions &) = delete;
+
+    int SetLibrary(const char *path);
+    int SetBlockName(const char *name);
+    // Loads the layer colour table from the file; always 1.
+    int SetLayerColorFile(const char *file);
+    void SetBackgroundColor(unsigned long color);
+    void SetShowLines(int on);
+    // Whole degrees: the fraction is dropped.
+    void SetCameraRotation(double degrees);
+    void SetCameraTilt(double degrees);
+    // Turns the camera one degree per pixel; rotation + 360, or -1 without a picture.
+    int SendDragDistance(int dx, int dy);
+
+    // Appends the library's symbol names (and those of earlier calls) to list;
+    // the number of entries list holds afterwards, 0 without a library path.
+    int GetBlockList(CStringArray *list);
+
+    int ClearImage();
+    // The next RemakeImage loads the symbol again.
+    void ClearLastBlock();
+    // Frees the picture, the scene and the render image; 1.
+    int DeleteObjects();
+    CString SayHello(CString name);
+
+    // Copies the last picture into target, stretched; 2 no library, 3 no symbol, else 0.
+    int GetImage(CImage *target);
+    // Paints the last picture into a centred square of area; 1 when painted.
+    int DrawImageInWindow(CDC *dc, CRect area);
+    // Renders the symbol for the window and paints it; 2 no library, 3 no symbol, else 1.
+    int RemakeImage(HWND window);
+    // Renders library/block at the size of target (the reals are not used);
+    // 2 no library, 3 no symbol, else 0.
+    int GetImage(CString library, CString block, double unused1, double unused2, CImage *target);
+
+    CImage *picture = nullptr; // owned; 24 bits per pixel
+    CRect picture_rect;        // (0, 0, width, height); empty: no picture
+    COLORREF background = 0xFFFFFF;
+    CString loaded_library;
+    CString loaded_block;
+};

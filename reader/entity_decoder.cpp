@@ -1,0 +1,504 @@
+// Entity records: complete entities, references to cached entities with
+// replaced groups or group templates, and the complex-entity check.
+#include "entity_decoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "decoder_state.h"
+#include "messages.h"
+#include "resbuf.h"
+#include "settings.h"
+
+namespace {
+
+constexpr double empty_real = -464.0289;
+constexpr int max_template_codes = 6;
+
+enum class grp_status { ok, end, fail };
+
+template <class T>
+void resize_or_die(std::vector<T> &v, std::size_t n, const T &fill)
+{
+    try {
+        v.assign(n, fill);
+    } catch (const std::bad_alloc &) {
+        rb_out_of_memory();
+    }
+}
+
+resbuf *copy_chain(const resbuf *chain)
+{
+    resbuf *head = nullptr;
+    resbuf **tail = &head;
+    for (const resbuf *rb = chain; rb; rb = rb->next) {
+        *tail = rb_copy(rb);
+        tail = &(*tail)->next;
+    }
+    return head;
+}
+
+bool read_code(std::FILE *work, int &code)
+{
+    const int c = std::fgetc(work);
+    if (c == EOF) {
+        report_read_error();
+        return false;
+    }
+    if (c != 0xFF) {
+        code = c;
+        return true;
+    }
+    unsigned char b[2];
+    if (!read_bytes(work, b, 2))
+        return false;
+    code = static_cast<std::int16_t>(b[0] | (b[1] << 8));
+    return true;
+}
+
+bool read_i16(std::FILE *work, std::int16_t &v)
+{
+    unsigned char b[2];
+    if (!read_bytes(work, b, 2))
+        return false;
+    v = static_cast<std::int16_t>(b[0] | (b[1] << 8));
+    return true;
+}
+
+bool read_i32(std::FILE *work, std::int32_t &v)
+{
+    unsigned char b[4];
+    if (!read_bytes(work, b, 4))
+        return false;
+    v = static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+                                  (static_cast<std::uint32_t>(b[2]) << 16) |
+                                  (static_cast<std::uint32_t>(b[3]) << 24));
+    return true;
+}
+
+// Reads the value of a group whose code is known.
+bool value_read(std::FILE *work, resbuf *rb)
+{
+    const int kind = rb_kind(rb->code);
+    switch (kind) {
+    case RB_REAL:
+    case RB_ANGLE:
+        return real_read(work, -1, rb->value.real);
+    case RB_POINT2D:
+        return point_read(work, 2, rb->value.point);
+    case RB_POINT3D:
+        return point_read(work, 3, rb->value.point);
+    case RB_SHORT: {
+        const int c = std::fgetc(work);
+        if (c == EOF) {
+            report_read_error();
+            return false;
+        }
+        if (c != 0xFF) {
+            rb->value.int16 = static_cast<std::int16_t>(c);
+            return true;
+        }
+        return read_i16(work, rb->value.int16);
+    }
+    case RB_STRING:
+        rb->value.string = string_read(work);
+        return rb->value.string != nullptr;
+    case RB_ENAME:
+        return read_i32(work, rb->value.ename[0]) && read_i32(work, rb->value.ename[1]);
+    case RB_LONG:
+        return read_i32(work, rb->value.int32);
+    case RB_BINARY: {
+        std::int16_t n;
+        if (!read_i16(work, n))
+            return false;
+        if (n < 1 || n > 128) {
+            msg_console("\nInvalid binary read.");
+            return false;
+        }
+        auto *bytes = static_cast<char *>(std::malloc(static_cast<std::size_t>(n)));
+        if (!bytes)
+            rb_out_of_memory();
+        if (!read_bytes(work, bytes, static_cast<std::size_t>(n))) {
+            std::free(bytes);
+            return false;
+        }
+        rb->value.binary.bytes = bytes;
+        rb->value.binary.short_length = n;
+        rb->value.binary.length = static_cast<std::uint32_t>(n);
+        return true;
+    }
+    default:
+        msg_console("Unrecognized item: %d", kind);
+        return false;
+    }
+}
+
+// Reads one group: with code -1 its code comes from the stream.  The first
+// group of a complete entity carries the entity type instead.
+resbuf *grp_read(std::FILE *work, int code, bool first, grp_status &status)
+{
+    status = grp_status::fail;
+    if (code < 0 && !read_code(work, code))
+        return nullptr;
+    if (code == 0) {
+        status = grp_status::end;
+        return nullptr;
+    }
+    if (first) {
+        decoder_state &st = decoder();
+        st.current_type = code;
+        resbuf *rb = rb_new(0);
+        if (code == ent_explicit_number()) {
+            rb->value.string = string_read(work);
+            if (!rb->value.string) {
+                rb_release(rb);
+                return nullptr;
+            }
+        } else {
+            const char *name = ent_type_name(code);
+            if (!name) {
+                rb_release(rb);
+                msg_console("\nUnrecognized entity from library file.");
+                return nullptr;
+            }
+            rb->value.string = strdup(name);
+            if (!rb->value.string)
+                rb_out_of_memory();
+        }
+        status = grp_status::ok;
+        return rb;
+    }
+    resbuf *rb = rb_new(code);
+    if (!value_read(work, rb)) {
+        rb_release(rb);
+        return nullptr;
+    }
+    status = grp_status::ok;
+    return rb;
+}
+
+// Puts rb in place of the first record of the chain with its code.
+bool replace_group(resbuf *&chain, resbuf *rb)
+{
+    resbuf *before = nullptr;
+    resbuf *old = rb_find(chain, rb->code, &before);
+    if (!old)
+        return false;
+    rb->next = old->next;
+    if (before)
+        before->next = rb;
+    else
+        chain = rb;
+    old->next = nullptr;
+    rb_release(old);
+    return true;
+}
+
+// Tracks INSERT/POLYLINE sequences and the paper-space flag; false when an
+// entity breaks an open sequence.
+bool check_complex(decoder_state &st, resbuf *chain)
+{
+    const int type = ent_type_number(rb_string(chain));
+    st.current_type = type;
+    bool ok = true;
+    if (st.complex_open && type != 16 && type != 20 && type != 17) {
+        msg_console("\nUnexpected complex entity.");
+        st.complex_open = false;
+        ok = false;
+    } else if (type == 17) {
+        st.complex_open = false;
+    } else if (type == 14 || type == 19) {
+        const resbuf *follow = rb_find(chain, 66);
+        if (follow && follow->value.int16 != 0)
+            st.complex_open = true;
+    }
+    if (type != 17)
+        st.paper_space = false;
+    const resbuf *space = rb_find(chain, 67);
+    if (space && space->value.int16 == 1)
+        st.paper_space = true;
+    return ok;
+}
+
+void release_held(decoder_state &st)
+{
+    rb_release(st.held);
+    st.held = nullptr;
+}
+
+// Stores a newly read chain in the cache; answers the chain for the caller.
+resbuf *store_entity(decoder_state &st, resbuf *chain, bool checked, bool for_delivery)
+{
+    const int size = static_cast<int>(st.cache.size());
+    resbuf *keep = nullptr;
+    if (size > 0) {
+        resbuf *&slot = st.cache[static_cast<std::size_t>(st.cache_cursor)];
+        rb_release(slot);
+        slot = nullptr;
+        if (checked) {
+            slot = for_delivery ? copy_chain(chain) : chain;
+            keep = slot;
+        }
+        st.cache_cursor = (st.cache_cursor + 1) % size;
+    }
+    if (!for_delivery && keep != chain)
+        st.held = chain;
+    return chain;
+}
+
+} // namespace
+
+decoder_state &decoder()
+{
+    static decoder_state state;
+    return state;
+}
+
+void report_read_error()
+{
+    msg_console("\nERROR reading file.");
+}
+
+bool read_bytes(std::FILE *work, void *out, std::size_t n)
+{
+    if (n > 0 && std::fread(out, 1, n, work) != n) {
+        report_read_error();
+        return false;
+    }
+    return true;
+}
+
+char *string_read(std::FILE *work)
+{
+    decoder_state &st = decoder();
+    const int c = std::fgetc(work);
+    if (c == EOF) {
+        report_read_error();
+        return nullptr;
+    }
+    int s = static_cast<std::int8_t>(c);
+    if (s == -128) {
+        std::int16_t wide;
+        if (!read_i16(work, wide))
+            return nullptr;
+        s = wide;
+    }
+    const int ring = static_cast<int>(st.strings.size());
+    if (s < 0) {
+        const lib_settings &cfg = lib_current_settings();
+        const int slot = s - cfg.lowest_string_code;
+        if (s < cfg.lowest_string_code || s > cfg.highest_string_code || slot >= ring) {
+            msg_console("\nInvalid string code %d", s);
+            return nullptr;
+        }
+        const char *kept = st.strings[static_cast<std::size_t>(slot)];
+        if (!kept) {
+            msg_console("\nUnable to allocate string.");
+            return nullptr;
+        }
+        char *copy = strdup(kept);
+        if (!copy)
+            rb_out_of_memory();
+        return copy;
+    }
+    auto *text = static_cast<char *>(std::malloc(static_cast<std::size_t>(s) + 1));
+    if (!text)
+        rb_out_of_memory();
+    if (!read_bytes(work, text, static_cast<std::size_t>(s))) {
+        std::free(text);
+        return nullptr;
+    }
+    text[s] = '\0';
+    if (std::memchr(text, '\0', static_cast<std::size_t>(s))) {
+        std::free(text);
+        msg_console("\nInvalid string read.");
+        return nullptr;
+    }
+    if (ring > 0) {
+        char *&slot = st.strings[static_cast<std::size_t>(st.string_cursor)];
+        std::free(slot);
+        slot = strdup(text);
+        if (!slot)
+            rb_out_of_memory();
+        st.string_cursor = (st.string_cursor + 1) % ring;
+    }
+    return text;
+}
+
+void decoder_set_ring_size(int n)
+{
+    decoder_state &st = decoder();
+    st.ring_size = n < 0 ? 0 : n;
+    resize_or_die(st.reals, static_cast<std::size_t>(st.ring_size > 0 ? st.ring_size : 1), empty_real);
+    st.reals_cursor = 0;
+    st.last_real_index = 0;
+}
+
+void decoder_reset()
+{
+    decoder_state &st = decoder();
+    const lib_settings &cfg = lib_current_settings();
+    if (st.reals.empty() || cfg.ring_size != st.ring_size)
+        decoder_set_ring_size(cfg.ring_size);
+    for (double &r : st.reals)
+        r = empty_real;
+    st.reals_cursor = 0;
+    st.last_real_index = 0;
+
+    resize_or_die(st.points, static_cast<std::size_t>(cfg.point_ring_size > 0 ? cfg.point_ring_size : 0),
+                  point_entry{});
+    st.point_cursor = 0;
+    st.has_previous = false;
+    st.previous = point_entry{};
+    std::memset(st.point_templates, 0xFF, sizeof st.point_templates);
+    st.point_template_cursor = 0;
+
+    for (char *s : st.strings)
+        std::free(s);
+    resize_or_die<char *>(st.strings, static_cast<std::size_t>(cfg.string_ring_size > 0 ? cfg.string_ring_size : 0),
+                          nullptr);
+    st.string_cursor = 0;
+
+    for (resbuf *chain : st.cache)
+        rb_release(chain);
+    resize_or_die<resbuf *>(st.cache, static_cast<std::size_t>(cfg.entity_cache_size > 0 ? cfg.entity_cache_size : 0),
+                            nullptr);
+    st.cache_cursor = 0;
+
+    resize_or_die(st.group_templates, static_cast<std::size_t>(cfg.template_slots > 0 ? cfg.template_slots : 0),
+                  group_template{});
+    st.group_template_cursor = 0;
+    release_held(st);
+    // A sequence left open by a failed block must not fail the next one.
+    st.complex_open = false;
+}
+
+int ent_current_type()
+{
+    return decoder().current_type;
+}
+
+void ent_set_current_type(int t)
+{
+    decoder().current_type = t;
+}
+
+bool ent_paper_space()
+{
+    return decoder().paper_space;
+}
+
+void ent_clear_paper_space()
+{
+    decoder().paper_space = false;
+}
+
+resbuf *ent_read(std::FILE *work, bool for_delivery)
+{
+    decoder_state &st = decoder();
+    const lib_settings &cfg = lib_current_settings();
+    if (st.reals.empty())
+        decoder_reset();
+    release_held(st);
+
+    const int c = std::fgetc(work);
+    if (c == EOF) {
+        report_read_error();
+        return nullptr;
+    }
+    int t = c;
+    bool repeat = false;
+    int slot = -1;
+    if (cfg.record_ref_width == 2) {
+        const int top = c >> 6;
+        if (top == 3)
+            repeat = true;
+        else if (top != 0)
+            slot = top - 1;
+        t = repeat ? -static_cast<std::int8_t>(c) : (c & 0x3F);
+    } else if (cfg.record_ref_width == 3) {
+        const int top = c >> 5;
+        if (top == 7)
+            repeat = true;
+        else if (top != 0)
+            slot = top - 1;
+        t = repeat ? -static_cast<std::int8_t>(c) : (c & 0x1F);
+    } else if (static_cast<std::int8_t>(c) < 0) {
+        repeat = true;
+        t = -static_cast<std::int8_t>(c);
+    }
+
+    const int cache_size = static_cast<int>(st.cache.size());
+    if (t >= cfg.first_entity_code && t <= cfg.last_entity_code && t - cfg.first_entity_code < cache_size) {
+        resbuf *cached = st.cache[static_cast<std::size_t>(t - cfg.first_entity_code)];
+        if (!cached)
+            return nullptr;
+        if (repeat) {
+            resbuf *chain = for_delivery ? copy_chain(cached) : cached;
+            if (!check_complex(st, chain)) {
+                if (for_delivery)
+                    rb_release(chain);
+                return nullptr;
+            }
+            return chain;
+        }
+        if (slot >= static_cast<int>(st.group_templates.size())) {
+            msg_console("\nUnrecognized ent buffer type: %d", c);
+            return nullptr;
+        }
+        resbuf *chain = copy_chain(cached);
+        int codes[max_template_codes];
+        int read = 0;
+        const int wanted = slot >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].count : -1;
+        for (;;) {
+            if (wanted >= 0 && read == wanted)
+                break;
+            const int code = wanted >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].codes[read] : -1;
+            grp_status status;
+            resbuf *rb = grp_read(work, code, false, status);
+            if (!rb)
+                break; // the end, or a failed group that ends the entity
+            if (!replace_group(chain, rb)) {
+                msg_console("\nERROR, unmatched entities %d", rb->code);
+                rb_release(rb);
+                rb_release(chain);
+                return nullptr;
+            }
+            if (read < max_template_codes)
+                codes[read] = rb->code;
+            ++read;
+        }
+        if (slot < 0 && cfg.record_ref_width != 1 && read <= max_template_codes && !st.group_templates.empty()) {
+            group_template &g = st.group_templates[static_cast<std::size_t>(st.group_template_cursor)];
+            g.count = read;
+            std::copy(codes, codes + read, g.codes);
+            st.group_template_cursor = (st.group_template_cursor + 1) % static_cast<int>(st.group_templates.size());
+        }
+        const bool checked = check_complex(st, chain);
+        return store_entity(st, chain, checked, for_delivery);
+    }
+    if (t != 0 || repeat) {
+        msg_console("\nUnrecognized ent buffer type: %d", t);
+        return nullptr;
+    }
+
+    grp_status status;
+    resbuf *chain = grp_read(work, -1, true, status);
+    if (!chain || status != grp_status::ok || chain->code != 0) {
+        rb_release(chain);
+        msg_console("\nCannot read 0 chunk.");
+        return nullptr;
+    }
+    resbuf *tail = chain;
+    for (;;) {
+        resbuf *rb = grp_read(work, -1, false, status);
+        if (!rb)
+            break;
+        tail->next = rb;
+        tail = rb;
+    }
+    const bool checked = check_complex(st, chain);
+    return store_entity(st, chain, checked, for_delivery);
+}

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "skelvane/profile.h"
+#include "temp_drive.h"
+
+TEST(Profile, ReadsSectionsAndKeysWithoutRegardToCase)
+{
+    temp_drive drive;
+    drive.write("s.ini", "; comment\r\n[Other]\r\nPath=wrong\r\n[pellimaxexe]\r\n  path = C:\\Tools\\ \r\n");
+    EXPECT_EQ(GetPrivateProfileString("PellimaxExe", "Path", "", "C:\\s.ini"), "C:\\Tools\\");
+    EXPECT_EQ(GetPrivateProfileString("PellimaxExe", "Missing", "dflt", "C:\\s.ini"), "dflt");
+    EXPECT_EQ(GetPrivateProfileString("Nowhere", "Path", "", "C:\\s.ini"), "");
+    EXPECT_EQ(GetPrivateProfileString("PellimaxExe", "Path", "none", "C:\\absent.ini"), "none");
+}
+
+TEST(Profile, WritingChangesOneLineAndKeepsTheRest)
+{
+    temp_drive drive;
+    const std::string before = "; settings\r\n[A]\r\nx=1\r\n\r\n[PellimaxExe]\r\nPath=C:\\old\\\r\nOther=keep\r\n\r\n[B]\r\ny=2";
+    drive.write("s.ini", before);
+    ASSERT_TRUE(WritePrivateProfileString("PellimaxExe", "Path", "D:\\new\\", "C:\\s.ini"));
+    EXPECT_EQ(drive.read("s.ini"),
+              "; settings\r\n[A]\r\nx=1\r\n\r\n[PellimaxExe]\r\nPath=D:\\new\\\r\nOther=keep\r\n\r\n[B]\r\ny=2\r\n");
+
+    ASSERT_TRUE(WritePrivateProfileString("A", "z", "3", "C:\\s.ini"));
+    EXPECT_EQ(GetPrivateProfileString("A", "z", "", "C:\\s.ini"), "3");
+    EXPECT_TRUE(drive.read("s.ini").starts_with("; settings\r\n[A]\r\nx=1\r\nz=3\r\n\r\n[PellimaxExe]"));
+
+    ASSERT_TRUE(WritePrivateProfileString("A", "x", nullptr, "C:\\s.ini"));
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", "C:\\s.ini"), "gone");
+    EXPECT_EQ(GetPrivateProfileString("B", "y", "", "C:\\s.ini"), "2");
+}
+
+TEST(Profile, WritingCreatesTheFileAndTheSection)
+{
+    temp_drive drive;
+    ASSERT_TRUE(WritePrivateProfileString("PellimaxExe", "Path", "C:\\x\\", "C:\\pxqrimp.ini"));
+    EXPECT_EQ(drive.read("pxqrimp.ini"), "[PellimaxExe]\nPath=C:\\x\\\n");
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", "Q:\\no-such-drive.ini"));
+}

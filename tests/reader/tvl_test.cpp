@@ -1,0 +1,136 @@
+// tvl list and tvl dump, run as a host runs them.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support.h"
+
+namespace {
+
+using tvlw::LibraryWriter;
+
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+
+class TvlTest : public testing::Test {
+protected:
+    rt::ScratchDir dir;
+
+    Run tvl(const std::string &args)
+    {
+        const std::string err_file = dir.file("stderr.txt");
+        const std::string command = std::string("'") + TVL_EXE + "' " + args + " 2>'" + err_file + "'";
+        Run r;
+        std::FILE *p = popen(command.c_str(), "r");
+        if (!p)
+            return r;
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            r.out.append(buf, n);
+        const int status = pclose(p);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.err = rt::read_file(err_file);
+        return r;
+    }
+    std::string save(const LibraryWriter &w, const std::string &name = "lib.tvl")
+    {
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(w.save(path));
+        return "'" + path + "'";
+    }
+};
+
+} // namespace
+
+TEST_F(TvlTest, ListPrintsNamesInFileOrder)
+{
+    for (int version : {20, 30, 45}) {
+        LibraryWriter w({.version = version});
+        const auto block = rt::PlainBlock().finish();
+        w.add_block("WINDOW", block);
+        w.add_block("*ANON", block);
+        w.add_block("_TAVRELX", block);
+        w.add_block("DOOR", block, {.hidden = true});
+        w.add_block("CHAIR", block);
+        const Run r = tvl("list " + save(w));
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, version >= 30 ? "WINDOW\nCHAIR\n" : "WINDOW\nDOOR\nCHAIR\n");
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST_F(TvlTest, ListExplainsWhyNothingCame)
+{
+    Run r = tvl("list '" + dir.file("missing") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "tvl list: " + dir.file("missing") + ": no such library file\n");
+
+    rt::write_bytes(dir.file("text.tvl"), {'h', 'e', 'l', 'l', 'o', '\n'});
+    r = tvl("list '" + dir.file("text.tvl") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\nERROR: Not a symbol library file.");
+    EXPECT_NE(r.err.find("not a symbol library"), std::string::npos);
+
+    LibraryWriter empty;
+    r = tvl("list " + save(empty));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("holds no listed symbols"), std::string::npos);
+
+    LibraryWriter v50;
+    v50.set_version_text("50");
+    r = tvl("list " + save(v50));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\nERROR: Cannot read version \"TVL50\" library file.");
+
+    LibraryWriter rbad({.record_ref_width = 4});
+    r = tvl("list " + save(rbad));
+    EXPECT_EQ(r.out, "Library file error: invalid value for RBAD.");
+    LibraryWriter c3({.coding = 3});
+    EXPECT_EQ(tvl("list " + save(c3)).out, "Unrecognized compression type in library.");
+    LibraryWriter fr9({.fraction_bits = 9});
+    EXPECT_EQ(tvl("list " + save(fr9)).out, "\nCorrupted library file.");
+}
+
+TEST_F(TvlTest, DumpWritesOneLinePerCallback)
+{
+    LibraryWriter w;
+    w.add_layer("WALLS", 3, 0, "CONTINUOUS");
+    rt::PlainBlock b;
+    b.entity(2).str(8, "WALLS").point(10, 1.0 / 3.0, 2, 0).end_entity();
+    w.add_block("DOOR", b.finish(), {.dependencies = {{5, "WALLS"}}});
+    const std::string lib = save(w);
+    const std::string expected_tables =
+        "T (0.\"LAYER\")(2.\"WALLS\")(70.0)(62.3)(6.\"CONTINUOUS\")\n"
+        "C (5005.\"_.LAYER\")(5005.\"_NEW\")(5005.\"WALLS\")(5005.\"_COLOR\")(5003.3)(5005.\"WALLS\")\n"
+        "C (5005.\"_LTYPE\")(5005.\"CONTINUOUS\")(5005.\"WALLS\")(5005.\"\")\n"
+        "E (null)\n"
+        "E (0.\"BLOCK\")(2.\"DOOR\")(70.0)(10.(0 0 0))(1.\"\")\n";
+
+    Run r = tvl("dump " + lib + " DOOR");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected_tables + "E (0.\"POINT\")(8.\"WALLS\")(10.(0.333333 2 0))\nE (0.\"ENDBLK\")\nRESULT 1\n");
+
+    r = tvl("dump " + lib + " DOOR --exact -o '" + dir.file("trace.txt") + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(rt::read_file(dir.file("trace.txt")),
+              expected_tables + "E (0.\"POINT\")(8.\"WALLS\")(10.(0.33333333333333331 2 0))\nE (0.\"ENDBLK\")\nRESULT 1\n");
+
+    r = tvl("dump " + lib + " WINDOW");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\nERROR: WINDOW not found in table B.RESULT 0\n");
+}
+
+TEST_F(TvlTest, EveryCommandHasHelp)
+{
+    EXPECT_EQ(tvl("list --help").status, 0);
+    EXPECT_EQ(tvl("dump --help").status, 0);
+    EXPECT_NE(tvl("dump").status, 0);
+}

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+#include "sat_builder.h"
+#include "sat_model.h"
+#include "sat_text.h"
+#include "solid_mesher.h"
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+
+struct mesh_check {
+    double area = 0.0;
+    double volume = 0.0;
+    bool watertight = false;
+    std::size_t triangles = 0;
+    std::vector<std::string> warnings;
+};
+
+using key3 = std::tuple<double, double, double>;
+
+mesh_check mesh_text(const std::string &text)
+{
+    sat_text sat;
+    std::string error;
+    mesh_check out;
+    EXPECT_TRUE(sat_split(text, sat, error)) << error;
+    sat_model model;
+    std::vector<std::string> warnings;
+    EXPECT_TRUE(sat_build_model(sat, model, warnings));
+    mesh_result mesh;
+    mesh_model(model, model_tolerance(model), mesh);
+    out.warnings = warnings;
+    out.warnings.insert(out.warnings.end(), mesh.warnings.begin(), mesh.warnings.end());
+    // Every directed edge must meet its opposite exactly once.
+    std::map<std::pair<key3, key3>, int> edges;
+    for (const auto &t : mesh.triangles) {
+        v3 n = cross(t.b - t.a, t.c - t.a);
+        out.area += length(n) / 2;
+        out.volume += dot(t.a, cross(t.b, t.c)) / 6;
+        v3 c[3] = {t.a, t.b, t.c};
+        for (int k = 0; k < 3; ++k) {
+            key3 p{c[k].x, c[k].y, c[k].z}, q{c[(k + 1) % 3].x, c[(k + 1) % 3].y, c[(k + 1) % 3].z};
+            edges[{p, q}] += 1;
+        }
+    }
+    out.watertight = !mesh.triangles.empty();
+    for (const auto &[e, count] : edges)
+        if (count != 1 || edges.count({e.second, e.first}) == 0 || edges.at({e.second, e.first}) != 1)
+            out.watertight = false;
+    out.triangles = mesh.triangles.size();
+    return out;
+}
+
+void expect_near_rel(double got, double want, double rel, const char *what)
+{
+    EXPECT_NEAR(got, want, std::fabs(want) * rel) << what;
+}
+
+// A box with corners lo and hi, faces counter-clockwise from outside.
+void add_box(sat_builder &b, v3 lo, v3 hi, std::vector<int> *top_vertices = nullptr)
+{
+    int v[8];
+    for (int k = 0; k < 8; ++k)
+        v[k] = b.vertex({k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z});
+    b.face(sat_builder::plane(lo, {0, 0, -1}, {1, 0, 0}), {b.polygon({v[0], v[2], v[3], v[1]})});
+    b.face(sat_builder::plane(hi, {0, 0, 1}, {1, 0, 0}), {b.polygon({v[4], v[5], v[7], v[6]})});
+    b.face(sat_builder::plane(lo, {0, -1, 0}, {1, 0, 0}), {b.polygon({v[0], v[1], v[5], v[4]})});
+    b.face(sat_builder::plane(hi, {0, 1, 0}, {1, 0, 0}), {b.polygon({v[2], v[6], v[7], v[3]})});
+    b.face(sat_builder::plane(lo, {-1, 0, 0}, {0, 1, 0}), {b.polygon({v[0], v[4], v[6], v[2]})});
+    b.face(sat_builder::plane(hi, {1, 0, 0}, {0, 1, 0}), {b.polygon({v[1], v[3], v[7], v[5]})});
+    if (top_vertices)
+        *top_vertices = {v[4], v[5], v[7], v[6]};
+}
+
+std::string box_text(int version, bool header, bool prefixes, bool crlf)
+{
+    sat_builder b(version);
+    add_box(b, {0, 0, 0}, {2, 3, 4});
+    return b.text(header, prefixes, crlf, {10, -5, 1});
+}
+
+} // namespace
+
+TEST(VorstepSatText, BoxInEveryTextLayout)
+{
+    for (int version : {400, 700, 21800})
+        for (bool header : {true, false})
+            for (bool prefixes : {false, true})
+                for (bool crlf : {false, true}) {
+                    SCOPED_TRACE(version);
+                    if (!header && version >= 700)
+                        continue; // without a header the reader cannot tell 7.0 fields apart
+                    mesh_check m = mesh_text(box_text(version, header, prefixes, crlf));
+                    expect_near_rel(m.volume, 24.0, 1e-9, "volume");
+                    expect_near_rel(m.area, 52.0, 1e-9, "area");
+                    EXPECT_TRUE(m.watertight);
+                    EXPECT_EQ(m.triangles, 12u);
+                }
+}
+
+TEST(VorstepSatText, CountedStringsAndTruncatedInput)
+{
+    sat_text sat;
+    std::string error;
+    ASSERT_TRUE(sat_split("700 0 1 0\n@3 a#b @4 ab c\n1 1e-6 1e-10\nfoo $-1 -1 $-1 @5 x # y #\npoint $-1 -1 $-1 1 2 3 #\n"
+                          "body $-1",
+                          sat, error));
+    ASSERT_EQ(sat.records.size(), 2u); // the unterminated record is dropped
+    EXPECT_EQ(sat.version, 700);
+    EXPECT_EQ(sat.records[0].tokens.back(), "x # y");
+    EXPECT_FALSE(sat_split("", sat, error));
+    EXPECT_FALSE(sat_split("400 0 1 0\n", sat, error));
+    // Dangling or wild pointers give no faces and no crash.
+    sat_model model;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(sat_split("face $-1 $99 $-7 $1 $x $2 forward single #\nloop $-1 $-1 $5 $0 #\n", sat, error));
+    EXPECT_FALSE(sat_build_model(sat, model, warnings));
+}
+
+TEST(VorstepMesh, CylinderAndHollowedBox)
+{
+    const double r = 1.5, h = 4.0;
+    {
+        sat_builder b(700);
+        int A = b.vertex({r, 0, 0}), B = b.vertex({r, 0, h});
+        int bottom = b.circle(A, {0, 0, 0}, {0, 0, 1}, {r, 0, 0});
+        int top = b.circle(B, {0, 0, h}, {0, 0, 1}, {r, 0, 0});
+        b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{bottom, true}}});
+        b.face(sat_builder::plane({0, 0, h}, {0, 0, 1}, {1, 0, 0}), {{{top, false}}});
+        b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {r, 0, 0}, 0, 1), {{{bottom, false}}, {{top, true}}});
+        mesh_check m = mesh_text(b.text());
+        expect_near_rel(m.volume, pi * r * r * h, 0.01, "volume");
+        expect_near_rel(m.area, 2 * pi * r * r + 2 * pi * r * h, 0.01, "area");
+        EXPECT_TRUE(m.watertight);
+    }
+    {
+        // A 4 x 4 x 2 box with a vertical hole of radius 1 through it.
+        sat_builder b(400);
+        int v[8];
+        for (int k = 0; k < 8; ++k)
+            v[k] = b.vertex({k & 1 ? 4.0 : 0.0, k & 2 ? 4.0 : 0.0, k & 4 ? 2.0 : 0.0});
+        int A = b.vertex({3, 2, 0}), B = b.vertex({3, 2, 2});
+        int low = b.circle(A, {2, 2, 0}, {0, 0, 1}, {1, 0, 0});
+        int high = b.circle(B, {2, 2, 2}, {0, 0, 1}, {1, 0, 0});
+        b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {b.polygon({v[0], v[2], v[3], v[1]}), {{low, false}}});
+        b.face(sat_builder::plane({0, 0, 2}, {0, 0, 1}, {1, 0, 0}), {b.polygon({v[4], v[5], v[7], v[6]}), {{high, true}}});
+        b.face(sat_builder::plane({0, 0, 0}, {0, -1, 0}, {1, 0, 0}), {b.polygon({v[0], v[1], v[5], v[4]})});
+        b.face(sat_builder::plane({4, 4, 2}, {0, 1, 0}, {1, 0, 0}), {b.polygon({v[2], v[6], v[7], v[3]})});
+        b.face(sat_builder::plane({0, 0, 0}, {-1, 0, 0}, {0, 1, 0}), {b.polygon({v[0], v[4], v[6], v[2]})});
+        b.face(sat_builder::plane({4, 4, 2}, {1, 0, 0}, {0, 1, 0}), {b.polygon({v[1], v[3], v[7], v[5]})});
+        // The hole's wall faces the axis: the face is reversed.
+        b.face(sat_builder::cone({2, 2, 0}, {0, 0, 1}, {1, 0, 0}, 0, 1), {{{low, true}}, {{high, false}}}, true);
+        mesh_check m = mesh_text(b.text(true, true, true));
+        expect_near_rel(m.volume, 32 - pi * 2, 0.01, "volume");
+        EXPECT_TRUE(m.watertight);
+    }
+}
+
+TEST(VorstepMesh, ConeToApexSphereAndTorus)
+{
+    {
+        // Base radius 2 at z = 0, apex at z = 3; the apex is a degenerate edge.
+        const double r = 2, h = 3;
+        double len = std::hypot(r, h);
+        sat_builder b(700);
+        int A = b.vertex({r, 0, 0}), T = b.vertex({0, 0, h});
+        int base = b.circle(A, {0, 0, 0}, {0, 0, 1}, {r, 0, 0});
+        int apex = b.point_edge(T);
+        b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{base, true}}});
+        b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {r, 0, 0}, -r / len, h / len), {{{base, false}}, {{apex, false}}});
+        mesh_check m = mesh_text(b.text());
+        expect_near_rel(m.volume, pi * r * r * h / 3, 0.01, "volume");
+        expect_near_rel(m.area, pi * r * r + pi * r * len, 0.01, "area");
+        EXPECT_TRUE(m.watertight);
+    }
+    {
+        sat_builder b(700);
+        b.face(sat_builder::sphere({1, 2, 3}, 2.5), {});
+        mesh_check m = mesh_text(b.text());
+        expect_near_rel(m.volume, 4.0 / 3 * pi * 2.5 * 2.5 * 2.5, 0.01, "volume");
+        expect_near_rel(m.area, 4 * pi * 2.5 * 2.5, 0.01, "area");
+        EXPECT_TRUE(m.watertight);
+    }
+    {
+        sat_builder b(400);
+        b.face(sat_builder::torus({0, 0, 0}, {0, 1, 0}, 5, 1), {});
+        mesh_check m = mesh_text(b.text());
+        expect_near_rel(m.volume, 2 * pi * pi * 5 * 1, 0.01, "volume");
+        expect_near_rel(m.area, 4 * pi * pi * 5 * 1, 0.01, "area");
+        EXPECT_TRUE(m.watertight);
+    }
+}
+
+TEST(VorstepMesh, UnionOfCylinderAndHemisphere)
+{
+    // A cylinder of radius 1 and height 2 with a hemisphere on top.
+    sat_builder b(700);
+    int A = b.vertex({1, 0, 0}), B = b.vertex({1, 0, 2});
+    int low = b.circle(A, {0, 0, 0}, {0, 0, 1}, {1, 0, 0});
+    int rim = b.circle(B, {0, 0, 2}, {0, 0, 1}, {1, 0, 0});
+    b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{low, true}}});
+    b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 0, 1), {{{low, false}}, {{rim, true}}});
+    b.face(sat_builder::sphere({0, 0, 2}, 1), {{{rim, false}}});
+    auto start = std::chrono::steady_clock::now();
+    mesh_check m = mesh_text(b.text());
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    expect_near_rel(m.volume, pi * 2 + 2.0 / 3 * pi, 0.01, "volume");
+    expect_near_rel(m.area, pi + 4 * pi + 2 * pi, 0.01, "area");
+    EXPECT_TRUE(m.watertight);
+    EXPECT_LT(seconds, 5.0); // a generous bound; it takes milliseconds
+}
+
+TEST(VorstepMesh, UnsupportedGeometryIsNamedAndSkipped)
+{
+    sat_builder b(700);
+    std::vector<int> top;
+    add_box(b, {0, 0, 0}, {1, 1, 1}, &top);
+    b.face("spline-surface forward { exactsur nubs 3 3 } I I I I", {});
+    mesh_check m = mesh_text(b.text());
+    ASSERT_FALSE(m.warnings.empty());
+    EXPECT_NE(m.warnings[0].find("spline-surface"), std::string::npos);
+    expect_near_rel(m.area, 6.0, 1e-9, "area of the faces that could be done");
+}

@@ -1,0 +1,488 @@
+#include "sat_model.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+enum class base { other, body, lump, shell, face, loop, coedge, edge, vertex, point, curve, surface, transform };
+
+std::string last_part(const std::string &name)
+{
+    std::size_t d = name.rfind('-');
+    return d == std::string::npos ? name : name.substr(d + 1);
+}
+
+std::string first_part(const std::string &name)
+{
+    std::size_t d = name.find('-');
+    return d == std::string::npos ? name : name.substr(0, d);
+}
+
+base base_of(const std::string &name)
+{
+    static const std::map<std::string, base> bases = {
+        {"body", base::body},     {"lump", base::lump},     {"shell", base::shell},
+        {"face", base::face},     {"loop", base::loop},     {"coedge", base::coedge},
+        {"edge", base::edge},     {"vertex", base::vertex}, {"point", base::point},
+        {"curve", base::curve},   {"surface", base::surface}, {"transform", base::transform}};
+    auto it = bases.find(last_part(name));
+    return it == bases.end() ? base::other : it->second;
+}
+
+bool is_pointer(const std::string &t) { return t.size() > 1 && t[0] == '$'; }
+
+bool is_integer(const std::string &t)
+{
+    if (t.empty())
+        return false;
+    std::size_t i = (t[0] == '-') ? 1 : 0;
+    if (i == t.size())
+        return false;
+    for (; i < t.size(); ++i)
+        if (t[i] < '0' || t[i] > '9')
+            return false;
+    return true;
+}
+
+bool to_number(const std::string &t, double &out)
+{
+    if (t.empty())
+        return false;
+    char *end = nullptr;
+    out = std::strtod(t.c_str(), &end);
+    return end == t.c_str() + t.size() && std::isfinite(out);
+}
+
+// How the common entity fields in front of each record's own data look in
+// this file: the attribute pointer, then (from 6.0) an integer id, then (from
+// 7.0) one more pointer.  Read off the body record, which has a fixed shape.
+struct header_shape {
+    int integers = 0;
+    bool extra_pointer = false;
+};
+
+header_shape header_of(const sat_text &text)
+{
+    header_shape h;
+    for (const auto &r : text.records) {
+        if (base_of(r.name) != base::body)
+            continue;
+        std::size_t i = 1;
+        while (i < r.tokens.size() && !is_pointer(r.tokens[i]) && is_integer(r.tokens[i]) && h.integers < 2) {
+            ++h.integers;
+            ++i;
+        }
+        int pointers = 0;
+        for (const auto &t : r.tokens)
+            pointers += is_pointer(t) ? 1 : 0;
+        h.extra_pointer = pointers >= 5;
+        return h;
+    }
+    h.integers = text.version >= 600 ? 1 : 0;
+    h.extra_pointer = text.version >= 700;
+    return h;
+}
+
+// Reads one record's fields in order; any malformed field makes it bad.
+class field_reader {
+public:
+    field_reader(const sat_record &r, const header_shape &h, std::size_t record_count)
+        : r_(r), count_(record_count)
+    {
+        pointer(); // attribute
+        for (int k = 0; k < h.integers && pos_ < r_.tokens.size() && is_integer(r_.tokens[pos_]); ++k)
+            ++pos_;
+        if (h.extra_pointer && pos_ < r_.tokens.size() && is_pointer(r_.tokens[pos_]))
+            ++pos_;
+    }
+
+    bool bad() const { return bad_; }
+    bool next_is_pointer() const { return pos_ < r_.tokens.size() && is_pointer(r_.tokens[pos_]); }
+    bool next_is_number() const
+    {
+        double d;
+        return pos_ < r_.tokens.size() && to_number(r_.tokens[pos_], d);
+    }
+
+    // A record index, or -1 for the null pointer $-1 (or an index out of range).
+    int pointer()
+    {
+        if (!next_is_pointer()) {
+            bad_ = true;
+            return -1;
+        }
+        const std::string &t = r_.tokens[pos_++];
+        char *end = nullptr;
+        long v = std::strtol(t.c_str() + 1, &end, 10);
+        if (*end != '\0') {
+            bad_ = true;
+            return -1;
+        }
+        if (v < 0 || static_cast<std::size_t>(v) >= count_)
+            return -1;
+        return static_cast<int>(v);
+    }
+
+    double number()
+    {
+        double d = 0.0;
+        if (pos_ >= r_.tokens.size() || !to_number(r_.tokens[pos_], d)) {
+            bad_ = true;
+            return 0.0;
+        }
+        ++pos_;
+        return d;
+    }
+
+    v3 vector()
+    {
+        v3 p;
+        p.x = number();
+        p.y = number();
+        p.z = number();
+        return p;
+    }
+
+    std::string word()
+    {
+        if (pos_ >= r_.tokens.size()) {
+            bad_ = true;
+            return {};
+        }
+        return r_.tokens[pos_++];
+    }
+
+    // One end of a parameter interval: "I" (unbounded), "F value" or a bare value.
+    void interval_end()
+    {
+        if (pos_ >= r_.tokens.size()) {
+            bad_ = true;
+            return;
+        }
+        const std::string &t = r_.tokens[pos_];
+        if (t == "I") {
+            ++pos_;
+        } else if (t == "F") {
+            ++pos_;
+            number();
+        } else {
+            number();
+        }
+    }
+
+private:
+    const sat_record &r_;
+    std::size_t count_;
+    std::size_t pos_ = 0;
+    bool bad_ = false;
+};
+
+bool reversed_word(const std::string &w) { return w == "reversed" || w == "1" || w == "reverse"; }
+
+struct transform {
+    double a[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    v3 t;
+    double scale = 1.0;
+
+    v3 point(v3 p) const { return direction(p) * scale + t; }
+    v3 direction(v3 d) const
+    {
+        return {d.x * a[0][0] + d.y * a[1][0] + d.z * a[2][0], d.x * a[0][1] + d.y * a[1][1] + d.z * a[2][1],
+                d.x * a[0][2] + d.y * a[1][2] + d.z * a[2][2]};
+    }
+    v3 unit(v3 d) const
+    {
+        v3 r = direction(d);
+        normalize(r);
+        return r;
+    }
+    double determinant() const
+    {
+        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    }
+};
+
+class builder {
+public:
+    builder(const sat_text &text, sat_model &model, std::vector<std::string> &warnings)
+        : text_(text), model_(model), warnings_(warnings), shape_(header_of(text))
+    {
+    }
+
+    bool run()
+    {
+        find_transform();
+        for (std::size_t i = 0; i < text_.records.size(); ++i)
+            if (base_of(text_.records[i].name) == base::face)
+                face(static_cast<int>(i));
+        model_.mirrored = xf_.determinant() * xf_.scale < 0.0;
+        return !model_.faces.empty();
+    }
+
+private:
+    const sat_record &rec(int i) const { return text_.records[static_cast<std::size_t>(i)]; }
+    bool is(int i, base b) const { return i >= 0 && base_of(rec(i).name) == b; }
+    field_reader reader(int i) const { return field_reader(rec(i), shape_, text_.records.size()); }
+
+    void warn(const std::string &w)
+    {
+        for (const auto &x : warnings_)
+            if (x == w)
+                return;
+        warnings_.push_back(w);
+    }
+
+    // The transform of the (first) body applies to the whole model.
+    void find_transform()
+    {
+        for (std::size_t i = 0; i < text_.records.size(); ++i) {
+            if (base_of(text_.records[i].name) != base::body)
+                continue;
+            field_reader f = reader(static_cast<int>(i));
+            f.pointer(); // lump
+            f.pointer(); // wire
+            int t = f.pointer();
+            if (f.bad() || !is(t, base::transform))
+                continue;
+            field_reader g = reader(t);
+            transform x;
+            for (auto &row : x.a)
+                for (double &v : row)
+                    v = g.number();
+            x.t = g.vector();
+            x.scale = g.number();
+            if (!g.bad() && std::fabs(x.determinant()) > 1e-12 && x.scale != 0.0)
+                xf_ = x;
+            else
+                warn("transform record " + std::to_string(t) + " is malformed; ignored");
+            return;
+        }
+    }
+
+    int vertex(int i)
+    {
+        auto found = vertices_.find(i);
+        if (found != vertices_.end())
+            return found->second;
+        int result = -1;
+        if (is(i, base::vertex)) {
+            field_reader f = reader(i);
+            f.pointer(); // one of its edges
+            int p = f.pointer();
+            if (!f.bad() && is(p, base::point)) {
+                field_reader g = reader(p);
+                v3 xyz = g.vector();
+                if (!g.bad()) {
+                    model_.vertices.push_back(xf_.point(xyz));
+                    result = static_cast<int>(model_.vertices.size()) - 1;
+                }
+            }
+        }
+        vertices_[i] = result;
+        return result;
+    }
+
+    int curve(int i)
+    {
+        if (i < 0)
+            return -1;
+        auto found = curves_.find(i);
+        if (found != curves_.end())
+            return found->second;
+        sat_curve c;
+        c.name = rec(i).name;
+        std::string kind = first_part(c.name);
+        field_reader f = reader(i);
+        if (!is(i, base::curve)) {
+            c.kind = curve_kind::unsupported;
+        } else if (kind == "straight") {
+            c.kind = curve_kind::straight;
+            c.origin = xf_.point(f.vector());
+            c.direction = xf_.unit(f.vector());
+        } else if (kind == "ellipse") {
+            c.kind = curve_kind::ellipse;
+            c.origin = xf_.point(f.vector());
+            c.direction = xf_.unit(f.vector());
+            c.major = xf_.direction(f.vector()) * xf_.scale;
+            c.ratio = f.number();
+            if (!(length(c.major) > 0.0) || !(c.ratio > 0.0))
+                c.kind = curve_kind::unsupported;
+        } else {
+            c.kind = curve_kind::unsupported;
+        }
+        if (f.bad() && c.kind != curve_kind::unsupported) {
+            warn("curve record " + std::to_string(i) + " (" + c.name + ") is malformed");
+            c.kind = curve_kind::unsupported;
+        }
+        model_.curves.push_back(c);
+        int index = static_cast<int>(model_.curves.size()) - 1;
+        curves_[i] = index;
+        return index;
+    }
+
+    int surface(int i)
+    {
+        auto found = surfaces_.find(i);
+        if (found != surfaces_.end())
+            return found->second;
+        sat_surface s;
+        s.name = rec(i).name;
+        std::string kind = first_part(s.name);
+        field_reader f = reader(i);
+        if (kind == "plane") {
+            s.kind = surface_kind::plane;
+            s.origin = xf_.point(f.vector());
+            s.axis = xf_.unit(f.vector());
+            if (f.next_is_number())
+                s.reference = xf_.unit(f.vector());
+        } else if (kind == "cone") {
+            s.kind = surface_kind::cone;
+            s.origin = xf_.point(f.vector());
+            s.axis = xf_.unit(f.vector());
+            s.reference = xf_.direction(f.vector()) * xf_.scale;
+            s.ratio = f.number();
+            f.interval_end();
+            f.interval_end();
+            s.sine = f.number();
+            s.cosine = f.number();
+            if (!(length(s.reference) > 0.0) || !(s.ratio > 0.0) || std::fabs(s.cosine) < 1e-12)
+                s.kind = surface_kind::unsupported;
+        } else if (kind == "sphere") {
+            s.kind = surface_kind::sphere;
+            s.origin = xf_.point(f.vector());
+            s.radius = f.number() * std::fabs(xf_.scale);
+            s.reference = xf_.unit(f.vector());
+            s.axis = xf_.unit(f.vector());
+            if (s.radius == 0.0)
+                s.kind = surface_kind::unsupported;
+        } else if (kind == "torus") {
+            s.kind = surface_kind::torus;
+            s.origin = xf_.point(f.vector());
+            s.axis = xf_.unit(f.vector());
+            s.radius = f.number() * std::fabs(xf_.scale);
+            s.minor = f.number() * std::fabs(xf_.scale);
+            if (s.minor == 0.0 || std::fabs(s.radius) <= std::fabs(s.minor))
+                s.kind = surface_kind::unsupported;
+        } else {
+            s.kind = surface_kind::unsupported;
+        }
+        if (f.bad() && s.kind != surface_kind::unsupported) {
+            warn("surface record " + std::to_string(i) + " (" + s.name + ") is malformed");
+            s.kind = surface_kind::unsupported;
+        }
+        model_.surfaces.push_back(s);
+        int index = static_cast<int>(model_.surfaces.size()) - 1;
+        surfaces_[i] = index;
+        return index;
+    }
+
+    int edge(int i)
+    {
+        auto found = edges_.find(i);
+        if (found != edges_.end())
+            return found->second;
+        int result = -1;
+        if (is(i, base::edge)) {
+            field_reader f = reader(i);
+            int v0 = f.pointer();
+            if (f.next_is_number())
+                f.number(); // start parameter
+            int v1 = f.pointer();
+            if (f.next_is_number())
+                f.number(); // end parameter
+            std::vector<int> pointers;
+            while (f.next_is_pointer())
+                pointers.push_back(f.pointer());
+            int c = pointers.empty() ? -1 : pointers.back();
+            bool reversed = reversed_word(f.word());
+            sat_edge e;
+            e.start = vertex(v0);
+            e.end = vertex(v1);
+            e.curve = curve(c);
+            e.reversed = reversed;
+            if (!f.bad() && e.start >= 0 && e.end >= 0) {
+                model_.edges.push_back(e);
+                result = static_cast<int>(model_.edges.size()) - 1;
+            }
+        }
+        edges_[i] = result;
+        return result;
+    }
+
+    // The coedges of one loop in order; false when the ring is broken.
+    bool loop(int i, std::vector<sat_coedge> &out)
+    {
+        field_reader f = reader(i);
+        f.pointer(); // next loop
+        int first = f.pointer();
+        if (f.bad() || !is(first, base::coedge))
+            return false;
+        int c = first;
+        for (std::size_t guard = 0; guard <= text_.records.size(); ++guard) {
+            field_reader g = reader(c);
+            int next = g.pointer();
+            g.pointer(); // previous
+            g.pointer(); // partner
+            int e = g.pointer();
+            bool reversed = reversed_word(g.word());
+            int edge_index = g.bad() ? -1 : edge(e);
+            if (edge_index < 0)
+                return false;
+            out.push_back({edge_index, reversed});
+            if (next == first)
+                return true;
+            if (!is(next, base::coedge))
+                return false;
+            c = next;
+        }
+        return false;
+    }
+
+    void face(int i)
+    {
+        field_reader f = reader(i);
+        f.pointer(); // next face
+        int first_loop = f.pointer();
+        f.pointer(); // shell
+        f.pointer(); // subshell
+        int surf = f.pointer();
+        bool reversed = reversed_word(f.word());
+        if (f.bad() || !is(surf, base::surface)) {
+            warn("face record " + std::to_string(i) + " is malformed; skipped");
+            return;
+        }
+        sat_face out;
+        out.surface = surface(surf);
+        out.reversed = reversed;
+        int l = first_loop;
+        for (std::size_t guard = 0; is(l, base::loop) && guard <= text_.records.size(); ++guard) {
+            std::vector<sat_coedge> coedges;
+            if (!loop(l, coedges)) {
+                warn("face record " + std::to_string(i) + " has a broken loop; skipped");
+                return;
+            }
+            out.loops.push_back(std::move(coedges));
+            field_reader g = reader(l);
+            l = g.pointer();
+        }
+        model_.faces.push_back(std::move(out));
+    }
+
+    const sat_text &text_;
+    sat_model &model_;
+    std::vector<std::string> &warnings_;
+    header_shape shape_;
+    transform xf_;
+    std::map<int, int> vertices_, curves_, surfaces_, edges_;
+};
+
+} // namespace
+
+bool sat_build_model(const sat_text &text, sat_model &model, std::vector<std::string> &warnings)
+{
+    model = sat_model{};
+    return builder(text, model, warnings).run();
+}

@@ -1,0 +1,22 @@
+// Turns the faces of a SAT model into triangles within a chordal tolerance.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "sat_model.h"
+
+struct mesh_triangle {
+    v3 a, b, c; // counter-clockwise seen from outside the solid
+};
+
+struct mesh_result {
+    std::vector<mesh_triangle> triangles;
+    std::vector<std::string> warnings; // one line per thing that was skipped
+    int faces_meshed = 0;
+    int faces_skipped = 0;
+};
+
+// The chordal tolerance for a model: a small fraction of its size.
+double model_tolerance(const sat_model &model);
+
+void mesh_model(const sat_model &model, double tolerance, mesh_result &out);

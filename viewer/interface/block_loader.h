@@ -1,0 +1,5 @@
+// Makes the reader deliver one block into the converters and so into current_scene.
+#pragma once
+
+// 1 delivered, -1 empty library or block, -2 the reader refused.
+int load_block_definition(const char *library, const char *block);

@@ -1,0 +1,144 @@
+// RemakeImage and GetImage with a library and block: load the block when it
+// changed, set up the camera and render.
+#include <algorithm>
+
+#include "interface/block_loader.h"
+#include "interface/image_production.h"
+#include "interface/viewer_settings.h"
+#include "render/scene_functions.h"
+#include "tavrel_viewer.h"
+
+namespace {
+
+bool block_changed(const cl_export_functions &viewer)
+{
+    // Without a scene (after DeleteObjects) the block has to be loaded again.
+    return current_scene == nullptr || library_path != viewer.loaded_library.str() ||
+           block_name != viewer.loaded_block.str();
+}
+
+void set_up_camera(int width, int height, COLORREF background)
+{
+    const fpt dir = view_direction(camera_rotation, camera_tilt);
+    current_scene->SetImageSize(width, height);
+    current_scene->SetViewDirection(dir.x, dir.y, dir.z);
+    current_scene->SetBackground(GetRValue(background) / 255.0, GetGValue(background) / 255.0,
+                                 GetBValue(background) / 255.0);
+}
+
+// render_image takes over the bitmap; picture_rect becomes its extent.
+void keep_render(cl_export_functions &viewer, HBITMAP bitmap)
+{
+    delete render_image;
+    render_image = new CImage;
+    render_image->Attach(bitmap);
+    viewer.picture_rect.SetRect(0, 0, render_image->GetWidth(), render_image->GetHeight());
+}
+
+// The bitmap goes back to the platform; the wrapper stays, empty.
+void drop_render()
+{
+    HBITMAP bitmap = render_image->Detach();
+    if (bitmap != nullptr)
+        DeleteObject(bitmap);
+}
+
+} // namespace
+
+void change_scene()
+{
+    delete current_scene;
+    current_scene = nullptr;
+    delete render_image;
+    render_image = nullptr;
+    current_scene = new cl_opengl_image;
+    current_scene->SetLighting(0.7, 0.5);
+}
+
+fpt view_direction(int rotation, int tilt)
+{
+    return fpt_rotate_z(fpt_rotate_x(fpt{0.0, 1.0, 0.0}, tilt), rotation);
+}
+
+int cl_export_functions::RemakeImage(HWND window)
+{
+    if (library_path.empty())
+        return 2;
+    if (block_name.empty())
+        return 3;
+    if (window == nullptr)
+        return 1;
+
+    RECT client_rect{0, 0, 0, 0};
+    GetClientRect(window, &client_rect);
+    const CRect client(client_rect);
+    const int side = std::min(client.Width(), client.Height());
+
+    const bool changed = block_changed(*this);
+    if (changed)
+        change_scene();
+    set_up_camera(2 * side, 2 * side, background);
+    if (changed) {
+        current_scene->Reset(false);
+        load_block_definition(library_path.c_str(), block_name.c_str());
+    }
+    loaded_library = library_path;
+    loaded_block = block_name;
+
+    HBITMAP bitmap = current_scene->Render();
+    if (bitmap == nullptr)
+        return 1;
+    keep_render(*this, bitmap);
+
+    if (picture != nullptr) {
+        picture->Destroy();
+        delete picture;
+    }
+    picture = new CImage;
+    picture->Create(render_image->GetWidth(), render_image->GetHeight(), 24);
+    HDC picture_dc = picture->GetDC();
+    render_image->BitBlt(picture_dc, 0, 0, SRCCOPY);
+    picture->ReleaseDC();
+
+    HDC window_dc = GetDC(window);
+    CDC dc;
+    dc.Attach(window_dc);
+    DrawImageInWindow(&dc, client);
+    dc.Detach();
+    ReleaseDC(window, window_dc);
+
+    drop_render();
+    return 1;
+}
+
+int cl_export_functions::GetImage(CString library, CString block, double, double, CImage *target)
+{
+    library_path = library.str();
+    block_name = block.str();
+    if (library_path.empty())
+        return 2;
+    if (block_name.empty())
+        return 3;
+    if (target == nullptr || target->IsNull())
+        return 0;
+
+    if (block_changed(*this))
+        change_scene();
+    set_up_camera(target->GetWidth(), target->GetHeight(), background);
+    current_scene->Reset(false);
+    load_block_definition(library_path.c_str(), block_name.c_str());
+    loaded_library = library_path;
+    loaded_block = block_name;
+
+    HBITMAP bitmap = current_scene->Render();
+    if (bitmap == nullptr)
+        return 0;
+    keep_render(*this, bitmap);
+
+    HDC target_dc = target->GetDC();
+    render_image->BitBlt(target_dc, 0, 0, target->GetWidth(), target->GetHeight(), 0, 0, SRCCOPY);
+    target->ReleaseDC();
+
+    drop_render();
+    return 0;
+}

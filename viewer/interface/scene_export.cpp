@@ -1,0 +1,63 @@
+#include "interface/scene_export.h"
+
+#include "interface/block_loader.h"
+#include "interface/cl_viewer_app.h"
+#include "interface/image_production.h"
+#include "render/scene_functions.h"
+#include "support/layer_color_table.h"
+
+namespace {
+
+void write_color(std::FILE *out, COLORREF color)
+{
+    std::fprintf(out, " #%02X%02X%02X\n", GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+void write_point(std::FILE *out, const fpt &p)
+{
+    std::fprintf(out, " %.17g %.17g %.17g", p.x, p.y, p.z);
+}
+
+void write_store(const cl_opengl_image &scene, std::FILE *out)
+{
+    for (const cl_opengl_image_triangle &t : scene.triangles) {
+        std::fputs("T", out);
+        write_point(out, t.corner_a);
+        write_point(out, t.corner_b);
+        write_point(out, t.corner_c);
+        write_point(out, t.normal_a);
+        write_color(out, t.color);
+    }
+    for (const cl_opengl_image_line &l : scene.lines) {
+        std::fputs("L", out);
+        write_point(out, l.start);
+        write_point(out, l.end);
+        write_color(out, l.color);
+    }
+    for (const fpt &p : scene.points) {
+        std::fputs("P", out);
+        write_point(out, p);
+        std::fputs("\n", out);
+    }
+    std::fprintf(out, "triangles %zu lines %zu points %zu\n", scene.triangles.size(),
+                 scene.lines.size(), scene.points.size());
+}
+
+} // namespace
+
+int tavrel_write_scene(const char *library, const char *block, const char *color_file,
+                       std::FILE *out)
+{
+    if (color_file != nullptr) {
+        cl_viewer_app &app = viewer_app();
+        app.layer_color_file = color_file;
+        LoadLayerColorFile(app.layer_color_file.c_str());
+    }
+    change_scene();
+    const int loaded = load_block_definition(library, block);
+    if (loaded == 1 && out != nullptr)
+        write_store(*current_scene, out);
+    delete current_scene;
+    current_scene = nullptr;
+    return loaded;
+}

@@ -1,0 +1,9 @@
+// Process-wide viewer settings that the renderer reads.  They belong to the viewer's
+// settings (set through cl_export_functions) and are defined there.
+#pragma once
+
+// Camera rotation and tilt in whole degrees.
+extern int camera_rotation;
+extern int camera_tilt;
+// Non-zero: the line pass draws the line records of entities.
+extern int show_lines;
