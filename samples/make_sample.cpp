@@ -23,9 +23,25 @@ struct symbol {
     std::vector<Entity> entities;
 };
 
+// An entity built group by group.
+class make {
+public:
+    explicit make(const std::string &type) { e_.type = type; }
+    template <class T>
+    make &operator()(int code, T value)
+    {
+        e_.groups.emplace_back(code, value);
+        return *this;
+    }
+    operator Entity() const { return e_; }
+
+private:
+    Entity e_;
+};
+
 Entity face(const std::string &layer, Point a, Point b, Point c, Point d)
 {
-    return {"3DFACE", {{8, layer}, {10, a}, {11, b}, {12, c}, {13, d}}};
+    return make("3DFACE")(8, layer)(10, a)(11, b)(12, c)(13, d);
 }
 
 void box(std::vector<Entity> &out, const std::string &layer, Point lo, Point hi)
@@ -43,48 +59,49 @@ void box(std::vector<Entity> &out, const std::string &layer, Point lo, Point hi)
 // An upright cylinder: a circle with thickness.
 Entity cylinder(const std::string &layer, Point base, double radius, double height)
 {
-    return {"CIRCLE", {{8, layer}, {10, base}, {40, radius}, {39, height}, {210, Point{0, 0, 1}}}};
+    return make("CIRCLE")(8, layer)(10, base)(40, radius)(39, height)(210, Point{0, 0, 1});
 }
 
 void polyline(std::vector<Entity> &out, const std::string &layer, const std::vector<Point> &points,
               int flags, const std::vector<double> &bulges = {})
 {
-    out.push_back({"POLYLINE", {{8, layer}, {66, 1}, {10, Point{}}, {70, flags}}});
+    out.push_back(make("POLYLINE")(8, layer)(66, 1)(10, Point{})(70, flags));
     for (std::size_t i = 0; i < points.size(); ++i) {
-        Entity v{"VERTEX", {{8, layer}, {10, points[i]}, {70, (flags & 8) ? 32 : 0}}};
+        make v("VERTEX");
+        v(8, layer)(10, points[i])(70, (flags & 8) ? 32 : 0);
         if (i < bulges.size() && bulges[i] != 0.0)
-            v.groups.push_back({42, bulges[i]});
+            v(42, bulges[i]);
         out.push_back(v);
     }
-    out.push_back({"SEQEND", {{8, layer}}});
+    out.push_back(make("SEQEND")(8, layer));
 }
 
 // An M x N polygon mesh, row by row; flags add 1 (closed in M) and 32 (closed in N).
 void mesh(std::vector<Entity> &out, const std::string &layer, int m, int n,
           const std::vector<Point> &points, int flags)
 {
-    out.push_back({"POLYLINE", {{8, layer}, {66, 1}, {10, Point{}}, {70, 16 | flags}, {71, m}, {72, n}}});
+    out.push_back(make("POLYLINE")(8, layer)(66, 1)(10, Point{})(70, 16 | flags)(71, m)(72, n));
     for (const Point &p : points)
-        out.push_back({"VERTEX", {{8, layer}, {10, p}, {70, 64}}});
-    out.push_back({"SEQEND", {{8, layer}}});
+        out.push_back(make("VERTEX")(8, layer)(10, p)(70, 64));
+    out.push_back(make("SEQEND")(8, layer));
 }
 
 // A polyface mesh: vertex records, then face records of 1-based indices.
 void polyface(std::vector<Entity> &out, const std::string &layer, const std::vector<Point> &points,
               const std::vector<std::vector<int>> &faces)
 {
-    out.push_back({"POLYLINE",
-                   {{8, layer}, {66, 1}, {10, Point{}}, {70, 64},
-                    {71, static_cast<int>(points.size())}, {72, static_cast<int>(faces.size())}}});
+    out.push_back(make("POLYLINE")(8, layer)(66, 1)(10, Point{})(70, 64)(
+        71, static_cast<int>(points.size()))(72, static_cast<int>(faces.size())));
     for (const Point &p : points)
-        out.push_back({"VERTEX", {{8, layer}, {10, p}, {70, 192}}});
+        out.push_back(make("VERTEX")(8, layer)(10, p)(70, 192));
     for (const auto &f : faces) {
-        Entity v{"VERTEX", {{8, layer}, {10, Point{}}, {70, 128}}};
+        make v("VERTEX");
+        v(8, layer)(10, Point{})(70, 128);
         for (std::size_t i = 0; i < f.size() && i < 4; ++i)
-            v.groups.push_back({71 + static_cast<int>(i), f[i]});
+            v(71 + static_cast<int>(i), f[i]);
         out.push_back(v);
     }
-    out.push_back({"SEQEND", {{8, layer}}});
+    out.push_back(make("SEQEND")(8, layer));
 }
 
 symbol table()
@@ -156,11 +173,11 @@ symbol door()
     polyline(s.entities, "FRAME", {{-5, 0, 0}, {-5, 0, 215}, {95, 0, 215}, {95, 0, 0}}, 8);
     s.entities.push_back(face("WOOD", {0, 0, 0}, {90, 0, 0}, {90, 0, 210}, {0, 0, 210}));
     s.entities.push_back(face("WOOD", {0, 4, 0}, {90, 4, 0}, {90, 4, 210}, {0, 4, 210}));
-    s.entities.push_back(
-        {"CIRCLE", {{8, "BRASS"}, {10, Point{-80, 100, 0}}, {40, 2.5}, {39, -8}, {210, Point{0, 1, 0}}}});
+    s.entities.push_back(make("CIRCLE")(8, "BRASS")(10, Point{-80, 100, 0})(40, 2.5)(39, -8.0)(
+        210, Point{0, 1, 0}));
     // The swing on the floor: a straight leaf line and its arc (arcs are not drawn).
     polyline(s.entities, "FRAME", {{0, 0, 0}, {0, -90, 0}, {90, 0, 0}}, 0, {0, 0.41421356});
-    s.entities.push_back({"LINE", {{8, "FRAME"}, {10, Point{-5, 0, 0}}, {11, Point{95, 0, 0}}}});
+    s.entities.push_back(make("LINE")(8, "FRAME")(10, Point{-5, 0, 0})(11, Point{95, 0, 0}));
     return s;
 }
 
@@ -169,7 +186,7 @@ symbol survey()
     symbol s{"SURVEY_POINTS", {}, {}};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 3; ++j)
-            s.entities.push_back({"POINT", {{8, "0"}, {10, Point{i * 10.0, j * 10.0, (i + j) % 3 * 2.0}}}});
+            s.entities.push_back(make("POINT")(8, "0")(10, Point{i * 10.0, j * 10.0, (i + j) % 3 * 2.0}));
     return s;
 }
 

@@ -163,7 +163,7 @@ TEST_F(LibraryTest, HeaderFailures)
     EXPECT_EQ(open_message(save_bytes(bad)), "\nERROR: Not a symbol library file.");
     EXPECT_EQ(open_message(save_bytes({'T', 'V'})), "\nERROR: Not a symbol library file.");
 
-    for (const char *v : {"50", "19", "5A", "0Z"}) {
+    for (const char *v : {"50", "19", "5A", "1/"}) {
         LibraryWriter w;
         w.set_version_text(v);
         EXPECT_EQ(open_message(save(w)), std::string("\nERROR: Cannot read version \"TVL") + v + "\" library file.");

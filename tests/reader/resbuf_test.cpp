@@ -212,9 +212,9 @@ TEST(ResbufPrint, FormatsByBasicKind)
     EXPECT_EQ(text_of(rb), "(280.-4)");
     rb_release(rb);
 
-    rb = rb_new(505);
+    rb = rb_new(515);
     rb->value.int32 = 0x1234abcd;
-    EXPECT_EQ(text_of(rb), "(505.1234abcd)");
+    EXPECT_EQ(text_of(rb), "(515.1234abcd)");
     rb_release(rb);
 
     rb = rb_new(-1);

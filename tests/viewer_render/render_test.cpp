@@ -340,3 +340,22 @@ TEST(RenderSettingsTest, CreateContextTakesDefaultSizes)
     EXPECT_EQ(scene.memory_dc, nullptr);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
 }
+
+TEST(RenderSettingsTest, TwoScenesEachDrawIntoTheirOwnBitmap)
+{
+    cl_opengl_image first, second;
+    first.SetImageSize(20, 20);
+    first.SetBackground(1, 0, 0);
+    ASSERT_TRUE(first.Reset(false));
+    second.SetImageSize(30, 30);
+    second.SetBackground(0, 0, 1);
+    ASSERT_TRUE(second.Reset(false)); // its context is now the current one
+    picture a(first.Render());
+    ASSERT_TRUE(a.valid());
+    EXPECT_EQ(a.width(), 20);
+    EXPECT_EQ(a.at(5, 5).r, 255);
+    EXPECT_EQ(a.at(5, 5).b, 0);
+    picture b(second.Render());
+    ASSERT_TRUE(b.valid());
+    EXPECT_EQ(b.at(5, 5).b, 255);
+}

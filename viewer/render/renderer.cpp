@@ -142,6 +142,9 @@ HBITMAP cl_opengl_image::Render()
 {
     if (!initialised)
         return nullptr;
+    // Another scene's context may have been made current since; draw into our own.
+    if (wglGetCurrentContext() != gl_context && !wglMakeCurrent(memory_dc, gl_context))
+        return nullptr;
     if (!bitmap) {
         if (!MakeBitmap())
             return nullptr;

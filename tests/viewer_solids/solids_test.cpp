@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "conversion/conversion_state.h"
+#include "conversion/layer_colors.h"
+#include "conversion/solids.h"
+#include "interface/cl_viewer_app.h"
+#include "render/scene_functions.h"
+#include "skelvane/ui.h"
+#include "support/layer_color_table.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The drawing format's mirrored form of a text.
+std::string mirrored(const std::string &text)
+{
+    std::string out = text;
+    for (char &c : out) {
+        unsigned char b = static_cast<unsigned char>(c);
+        if (b >= 33 && b <= 127)
+            c = static_cast<char>(159 - b);
+    }
+    return out;
+}
+
+class chain_builder {
+public:
+    chain_builder &add(int code, const std::string &text)
+    {
+        texts_.push_back(text);
+        codes_.push_back(code);
+        return *this;
+    }
+    const resbuf *get()
+    {
+        nodes_.assign(codes_.size(), resbuf{});
+        for (std::size_t k = 0; k < codes_.size(); ++k) {
+            nodes_[k].code = static_cast<int16_t>(codes_[k]);
+            nodes_[k].value.string = texts_[k].data();
+            nodes_[k].next = k + 1 < codes_.size() ? &nodes_[k + 1] : nullptr;
+        }
+        return nodes_.empty() ? nullptr : &nodes_[0];
+    }
+
+private:
+    std::vector<int> codes_;
+    std::vector<std::string> texts_;
+    std::vector<resbuf> nodes_;
+};
+
+class SolidsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root_ = fs::temp_directory_path() / ("solids_test_" + std::to_string(::getpid()));
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "tmp");
+        fs::create_directories(root_ / "app" / "3dsolids_files");
+        saved_tmp_ = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+        setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
+        setenv("SKELVANE_UI", "none", 1);
+        setenv("SKELVANE_UI_LOG", (root_ / "ui.log").c_str(), 1);
+        skel_ui_reset();
+        viewer_app().folder = (root_ / "app").string();
+        reset_conversion_state();
+        current_scene = new cl_opengl_image;
+        set_solids_wait_limit(60000);
+    }
+    void TearDown() override
+    {
+        delete current_scene;
+        current_scene = nullptr;
+        if (saved_tmp_.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", saved_tmp_.c_str(), 1);
+        unsetenv("SKELVANE_UI_LOG");
+        skel_ui_reset();
+        fs::remove_all(root_);
+    }
+
+    void converter(const std::string &script_body)
+    {
+        fs::path p = root_ / "app" / "3dsolids_files" / "Vorstep.exe";
+        std::ofstream(p) << "#!/bin/sh\n" << script_body << "\n";
+        fs::permissions(p, fs::perms::owner_all);
+    }
+
+    fs::path tmp(const std::string &name) const { return root_ / "tmp" / name; }
+    std::string log() const { return slurp(root_ / "ui.log"); }
+
+    const resbuf *solid_chain()
+    {
+        chain_.add(0, "3DSOLID").add(8, "walls").add(1, mirrored("400 0 1 0")).add(3, mirrored("body $-1 ")).add(1, mirrored("$1 #"));
+        return chain_.get();
+    }
+
+    fs::path root_;
+    std::string saved_tmp_;
+    chain_builder chain_;
+};
+
+const char *one_face =
+    "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n12\n1\n22\n1\n32\n0\n0\nENDSEC\n";
+
+} // namespace
+
+TEST_F(SolidsTest, SatFileUndoesTheSubstitutionAndRunsOnGroupsThreeAndFour)
+{
+    conversion_state().sat_path = tmp("x.sat").string();
+    chain_builder c;
+    c.add(0, "3DSOLID").add(1, mirrored("abc")).add(3, mirrored("def")).add(1, mirrored("ghi")).add(8, mirrored("skip"));
+    c.add(1, "").add(4, "A \xC8").add(1, "");
+    ASSERT_TRUE(write_sat_file(c.get()));
+    // 'A' (65) becomes '^' (94); a space and byte 200 stay.
+    EXPECT_EQ(slurp(tmp("x.sat")), "abc\r\ndefghi\r\n^ \xC8" "End-of-ACIS-data\r\n");
+
+    conversion_state().sat_path = (root_ / "missing" / "x.sat").string();
+    EXPECT_FALSE(write_sat_file(c.get()));
+}
+
+TEST_F(SolidsTest, FacesFileRules)
+{
+    layer_color_map_add("known_s", 3);
+    LayerColorTable.assign(256, 0x00C8C8C8);
+    LayerColorTable[3] = 0x000000FF;
+    LayerColorTable[4] = 0x0000FF00;
+    std::ofstream(tmp("f.dxf"))
+        << "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n2\n"
+           "0\nLAYER\n2\nknown_s\n62\n4\n0\nLAYER\n2\n  fresh_s  \n62\n4\n0\nENDTAB\n0\nENDSEC\n"
+           "0\nSECTION\n2\nENTITIES\n"
+           "0\n3DFACE\n8\nnowhere\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n12\n1\n22\n1\n32\n0\n"
+           "0\n3DFACE\n8\nfresh_s\n12\n5\n22\n5\n32\n5\n13\n6\n23\n6\n33\n6\n"
+           "0\n3DFACE\n8\nknown_s\n"
+           "0\n3DFACE\n8\nnowhere\n"
+           "0\n3DFACE\n8\nlost\n10\n9\n";
+    read_faces_file(tmp("f.dxf").string());
+    // The existing layer keeps colour 3; the new one (trimmed) gets 4.
+    EXPECT_EQ(layer_color_map().at("known_s"), "3");
+    EXPECT_EQ(layer_color_map().at("fresh_s"), "4");
+    const auto &t = current_scene->triangles;
+    ASSERT_EQ(t.size(), 8u); // four faces; the last, unterminated one is lost
+    // First face: grey, corners 3 and 4 both (1, 1, 0).
+    EXPECT_EQ(t[0].color, 0x808080u);
+    EXPECT_EQ(t[1].corner_a.x, 1.0);
+    EXPECT_EQ(t[1].corner_b.y, 1.0);
+    EXPECT_EQ(t[1].corner_a.y, t[1].corner_b.y);
+    EXPECT_EQ(t[2].color, 0x00FF00u);
+    EXPECT_EQ(t[3].corner_b.z, 6.0); // group 13 sets corner 4 only
+    EXPECT_EQ(t[4].color, 0x0000FFu);
+    EXPECT_EQ(t[6].color, 0x0000FFu); // no colour of its own: the last one stays
+}
+
+TEST_F(SolidsTest, ConverterFacesAreReadAndTemporaryFilesRemoved)
+{
+    std::ofstream(root_ / "faces.txt") << one_face;
+    converter("test \"$#\" = 2 || exit 3\ncp \"" + (root_ / "faces.txt").string() +
+              "\" \"$2\"\ncp \"$1\" \"$1.copy\"\n: > \"${2%_faces.dxf}.dxf\"");
+    std::ofstream(tmp("1rp_3dsolid_tmp.dbg")) << "old";
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    EXPECT_EQ(current_scene->triangles.size(), 2u);
+    EXPECT_TRUE(fs::exists(tmp("1rp_3dsolid_tmp.sat")));
+    EXPECT_EQ(slurp(tmp("1rp_3dsolid_tmp.sat.copy")), "400 0 1 0\r\nbody $-1 $1 #\r\nEnd-of-ACIS-data\r\n");
+    EXPECT_FALSE(fs::exists(tmp("1rp_3dsolid_tmp.dbg")));
+    EXPECT_FALSE(fs::exists(tmp("1rp_3dsolid_tmp_faces.dxf")));
+    EXPECT_FALSE(fs::exists(tmp("1rp_3dsolid_tmp.dxf")));
+    EXPECT_EQ(conversion_state().new_dxf_path, tmp("1rp_3dsolid_new.dxf").string());
+    EXPECT_EQ(log(), "");
+}
+
+TEST_F(SolidsTest, HungConverterIsStoppedAfterTheWait)
+{
+    converter("cp \"" + (root_ / "faces.txt").string() + "\" \"$2\"\nexec sleep 30");
+    std::ofstream(root_ / "faces.txt") << one_face;
+    set_solids_wait_limit(300);
+    auto start = std::chrono::steady_clock::now();
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_region_tmp");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    // Whatever faces file exists after the wait is still read.
+    EXPECT_EQ(current_scene->triangles.size(), 2u);
+    EXPECT_FALSE(fs::exists(tmp("1rp_region_tmp_faces.dxf")));
+}
+
+TEST_F(SolidsTest, CrashingConverterAddsNothing)
+{
+    converter("kill -SEGV $$");
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_body_tmp");
+    EXPECT_TRUE(current_scene->triangles.empty());
+    EXPECT_TRUE(fs::exists(tmp("1rp_body_tmp.sat")));
+}
+
+TEST_F(SolidsTest, MissingConverterShowsItsBox)
+{
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    std::string program = viewer_app().folder + "\\\\3dsolids_files\\\\Vorstep.exe";
+    EXPECT_EQ(log(), "box\tSkelvane\tCannot find solids sonversion routine: " + program + "\tOK\tNONE\tAPPL\tOK\n");
+    EXPECT_TRUE(fs::exists(tmp("1rp_3dsolid_tmp.sat")));
+}
+
+TEST_F(SolidsTest, OverlongCommandLineIsReportedAsNotStarted)
+{
+    converter("exit 0");
+    setenv("TMPDIR", (root_ / "tmp" / std::string(240, 'd')).c_str(), 1);
+    fs::create_directories(root_ / "tmp" / std::string(240, 'd'));
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    EXPECT_NE(log().find("File Conversion failure. Process could not be started.\\n\\nCould not convert solids file:"),
+              std::string::npos);
+}
