@@ -35,11 +35,10 @@ constexpr std::size_t MAX_TARGET_NAME = 39;
 constexpr std::size_t MAX_LTYPE_NAME = 32;
 const char LINETYPE_FILE[] = "TAVREL";
 
+// Hands a chain to a callback (when there is one) and releases it.
 int call(ta_callback cb, resbuf *chain)
 {
-    if (!cb)
-        return RB_OK;
-    const int status = cb(chain);
+    const int status = cb ? cb(chain) : RB_OK;
     rb_release(chain);
     return status;
 }

@@ -252,7 +252,8 @@ resbuf *store_entity(decoder_state &st, resbuf *chain, bool checked, bool for_de
 
 decoder_state &decoder()
 {
-    static decoder_state state;
+    // Never destroyed: the rings own their chains and strings until the process ends.
+    static decoder_state &state = *new decoder_state;
     return state;
 }
 

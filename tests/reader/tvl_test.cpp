@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace {
 
 using tvlw::LibraryWriter;
 
-struct Run {
+struct ToolRun {
     int status = -1;
     std::string out, err;
 };
@@ -21,11 +22,12 @@ class TvlTest : public testing::Test {
 protected:
     rt::ScratchDir dir;
 
-    Run tvl(const std::string &args)
+    ToolRun tvl(const std::string &args)
     {
         const std::string err_file = dir.file("stderr.txt");
-        const std::string command = std::string("'") + TVL_EXE + "' " + args + " 2>'" + err_file + "'";
-        Run r;
+        const char *exe = std::getenv("TVL_EXE_OVERRIDE") ? std::getenv("TVL_EXE_OVERRIDE") : TVL_EXE;
+        const std::string command = std::string("'") + exe + "' " + args + " 2>'" + err_file + "'";
+        ToolRun r;
         std::FILE *p = popen(command.c_str(), "r");
         if (!p)
             return r;
@@ -58,7 +60,7 @@ TEST_F(TvlTest, ListPrintsNamesInFileOrder)
         w.add_block("_TAVRELX", block);
         w.add_block("DOOR", block, {.hidden = true});
         w.add_block("CHAIR", block);
-        const Run r = tvl("list " + save(w));
+        const ToolRun r = tvl("list " + save(w));
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, version >= 30 ? "WINDOW\nCHAIR\n" : "WINDOW\nDOOR\nCHAIR\n");
         EXPECT_EQ(r.err, "");
@@ -67,7 +69,7 @@ TEST_F(TvlTest, ListPrintsNamesInFileOrder)
 
 TEST_F(TvlTest, ListExplainsWhyNothingCame)
 {
-    Run r = tvl("list '" + dir.file("missing") + "'");
+    ToolRun r = tvl("list '" + dir.file("missing") + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "tvl list: " + dir.file("missing") + ": no such library file\n");
@@ -113,7 +115,7 @@ TEST_F(TvlTest, DumpWritesOneLinePerCallback)
         "E (null)\n"
         "E (0.\"BLOCK\")(2.\"DOOR\")(70.0)(10.(0 0 0))(1.\"\")\n";
 
-    Run r = tvl("dump " + lib + " DOOR");
+    ToolRun r = tvl("dump " + lib + " DOOR");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, expected_tables + "E (0.\"POINT\")(8.\"WALLS\")(10.(0.333333 2 0))\nE (0.\"ENDBLK\")\nRESULT 1\n");
 

@@ -169,3 +169,33 @@ TEST_F(pictures, get_image_stores_an_empty_block_name)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(pictures, block_list_appends_every_name_read_so_far)
+{
+    tvlw::LibraryWriter writer;
+    for (const char *name : {"ZETA", "ALPHA", "MID"})
+        writer.add_block(name, tvlw::encode_block(writer.settings(), 0, {}, "", panel()));
+    const std::string second = (folder_ / "three.tvl").string();
+    ASSERT_TRUE(writer.save(second));
+
+    block_name_list.RemoveAll();
+    CStringArray list;
+    list.Add("host");
+    EXPECT_EQ(v.GetBlockList(&list), 2);
+    EXPECT_STREQ(list[1].GetString(), "PANEL");
+
+    v.SetLibrary(second.c_str());
+    EXPECT_EQ(v.GetBlockList(&list), 2 + 4);
+    // The earlier library's names come again, then the new ones in library order.
+    std::vector<std::string> names;
+    for (const CString &n : list)
+        names.push_back(n.str());
+    EXPECT_EQ(names[2], "PANEL");
+    EXPECT_EQ(block_name_list.GetSize(), 4);
+    EXPECT_EQ(v.GetBlockList(nullptr), 0);
+    block_name_list.RemoveAll();
+}
+
+} // namespace

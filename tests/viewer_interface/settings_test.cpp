@@ -215,3 +215,55 @@ TEST_F(viewer_object, block_list_without_library_or_of_a_missing_library)
 }
 
 } // namespace
+
+// The application object and its failure box.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "interface/cl_viewer_app.h"
+#include "skelvane/ui.h"
+
+namespace {
+
+TEST(viewer_app, folder_is_the_module_path_before_its_last_separator)
+{
+    EXPECT_TRUE(viewer_app().initialised);
+    EXPECT_TRUE(std::filesystem::is_directory(viewer_app().folder)) << viewer_app().folder;
+
+    cl_viewer_app app;
+    EXPECT_TRUE(app.InitInstance("C:\\Program Files\\Tavrel\\Tavrel_Viewer.dll"));
+    EXPECT_EQ(app.folder, "C:\\Program Files\\Tavrel");
+    EXPECT_TRUE(app.InitInstance("/opt/tavrel/lib/libTavrel_Viewer.so"));
+    EXPECT_EQ(app.folder, "/opt/tavrel/lib");
+    EXPECT_TRUE(app.InitInstance("/x.so"));
+    EXPECT_EQ(app.folder, "");
+}
+
+TEST(viewer_app, module_path_without_separator_fails_with_a_box)
+{
+    const std::string log = (std::filesystem::temp_directory_path() /
+                             ("viewer_app_log_" + std::to_string(getpid())))
+                                .string();
+    std::filesystem::remove(log);
+    setenv("SKELVANE_UI", "none", 1);
+    setenv("SKELVANE_UI_LOG", log.c_str(), 1);
+    skel_ui_reset();
+
+    cl_viewer_app app;
+    EXPECT_FALSE(app.InitInstance("Tavrel_Viewer.dll"));
+    EXPECT_FALSE(app.initialised);
+
+    unsetenv("SKELVANE_UI_LOG");
+    skel_ui_reset();
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "box\tSkelvane\tCannot find application executable: Tavrel_Viewer.dll\\n"
+                          "\tOK\tNONE\tAPPL\tOK\n");
+    std::filesystem::remove(log);
+}
+
+} // namespace

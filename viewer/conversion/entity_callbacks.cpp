@@ -7,26 +7,7 @@
 #include "conversion/converters.h"
 #include "conversion/entity_record.h"
 #include "conversion/layer_colors.h"
-
-#if __has_include("conversion/solids.h")
 #include "conversion/solids.h"
-#define TAVREL_HAS_SOLIDS 1
-#endif
-
-namespace {
-
-void solid(const cl_entity_record &record, const resbuf *chain, const char *pattern)
-{
-#ifdef TAVREL_HAS_SOLIDS
-    convert_solid(record, chain, pattern);
-#else
-    (void)record;
-    (void)chain;
-    (void)pattern;
-#endif
-}
-
-} // namespace
 
 int entity_callback(const resbuf *chain)
 {
@@ -57,13 +38,13 @@ int entity_callback(const resbuf *chain)
     else if (type == "ATTDEF")
         ;
     else if (type == "3DSOLID")
-        solid(record, chain, "%s%drp_3dsolid_tmp");
+        convert_solid(record, chain, "%s%drp_3dsolid_tmp");
     else if (type == "ELLIPSE" || type == "ENDBLK")
         ;
     else if (type == "REGION")
-        solid(record, chain, "%s%drp_region_tmp");
+        convert_solid(record, chain, "%s%drp_region_tmp");
     else if (type == "BODY")
-        solid(record, chain, "%s%drp_body_tmp");
+        convert_solid(record, chain, "%s%drp_body_tmp");
     return RB_OK;
 }
 
