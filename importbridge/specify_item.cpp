@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <string>
 
+#include "bridge_files.h"
 #include "bridge_messages.h"
 #include "import_program.h"
 #include "item_keys.h"
 #include "pellimax.h"
 #include "skelvane/msgbox.h"
-#include "skelvane/paths.h"
 #include "skelvane/process.h"
 
 namespace {
@@ -18,7 +18,7 @@ constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 // The host's keys; false (after the message) when the key file is unusable.
 bool read_key_file(const std::string &path, item_keys &keys)
 {
-    std::FILE *in = path.size() <= path_limit ? skel_fopen(path.c_str(), "r") : nullptr;
+    std::FILE *in = path.size() <= path_limit ? open_regular_file(path) : nullptr;
     if (in) {
         keys = read_item_keys(in);
         std::fclose(in);
@@ -48,7 +48,7 @@ bool run_program(const std::string &command_line)
 
 int check_result(const std::string &result_file, const item_keys &asked)
 {
-    std::FILE *in = skel_fopen(result_file.c_str(), "r");
+    std::FILE *in = open_regular_file(result_file);
     if (!in)
         return 0;
     char first[128];

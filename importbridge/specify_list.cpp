@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bridge_files.h"
 #include "bridge_messages.h"
 #include "import_program.h"
 #include "item_keys.h"
@@ -42,6 +43,9 @@ std::string make_temp_file()
 
 bool write_batch_file(const std::string &command_line)
 {
+    // A line end inside a path would make a batch line of its own.
+    if (command_line.find_first_of("\r\n") != std::string::npos)
+        return false;
     std::FILE *out = skel_fopen(batch_file, "w");
     if (!out)
         return false;
@@ -61,7 +65,7 @@ void run_batch_file()
 
 bool pass_produced(const std::string &temp)
 {
-    std::FILE *in = skel_fopen(temp.c_str(), "r");
+    std::FILE *in = open_regular_file(temp);
     if (!in)
         return false;
     char buffer[512];
@@ -78,7 +82,7 @@ bool append_pass(const std::string &list, const std::string &temp)
         bridge_message(list_failed, caption_failed, MB_OK);
         return false;
     }
-    std::FILE *in = skel_fopen(temp.c_str(), "r");
+    std::FILE *in = open_regular_file(temp);
     if (!in) {
         std::fclose(out);
         bridge_message(temp_unreadable, caption_failed, MB_OK | MB_ICONERROR);

@@ -3,6 +3,7 @@
 #include "entity_decoder.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -16,6 +17,9 @@ namespace {
 
 constexpr double empty_real = -464.0289;
 constexpr int max_template_codes = 6;
+// Asks grp_read to take the code from the stream; every 16-bit code, negative
+// ones included, is a real group code.
+constexpr int code_from_stream = INT_MIN;
 
 enum class grp_status { ok, end, fail };
 
@@ -135,12 +139,12 @@ bool value_read(std::FILE *work, resbuf *rb)
     }
 }
 
-// Reads one group: with code -1 its code comes from the stream.  The first
+// Reads one group, its code from the stream unless one is given.  The first
 // group of a complete entity carries the entity type instead.
 resbuf *grp_read(std::FILE *work, int code, bool first, grp_status &status)
 {
     status = grp_status::fail;
-    if (code < 0 && !read_code(work, code))
+    if (code == code_from_stream && !read_code(work, code))
         return nullptr;
     if (code == 0) {
         status = grp_status::end;
@@ -200,6 +204,8 @@ bool replace_group(resbuf *&chain, resbuf *rb)
 // entity breaks an open sequence.
 bool check_complex(decoder_state &st, resbuf *chain)
 {
+    // The type of the chain, however it was coded, is the current one: an
+    // ENDBLK ends its block whether it came complete, named or from the cache.
     const int type = ent_type_number(rb_string(chain));
     st.current_type = type;
     bool ok = true;
@@ -456,7 +462,8 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
         for (;;) {
             if (wanted >= 0 && read == wanted)
                 break;
-            const int code = wanted >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].codes[read] : -1;
+            const int code =
+                wanted >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].codes[read] : code_from_stream;
             grp_status status;
             resbuf *rb = grp_read(work, code, false, status);
             if (!rb)
@@ -486,7 +493,7 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
     }
 
     grp_status status;
-    resbuf *chain = grp_read(work, -1, true, status);
+    resbuf *chain = grp_read(work, code_from_stream, true, status);
     if (!chain || status != grp_status::ok || chain->code != 0) {
         rb_release(chain);
         msg_console("\nCannot read 0 chunk.");
@@ -494,7 +501,7 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
     }
     resbuf *tail = chain;
     for (;;) {
-        resbuf *rb = grp_read(work, -1, false, status);
+        resbuf *rb = grp_read(work, code_from_stream, false, status);
         if (!rb)
             break;
         tail->next = rb;

@@ -391,11 +391,6 @@ static bool read_settings()
     setting_read r = read_setting("RBUF", v);
     if (r == setting_read::bad)
         return header_error();
-    // A ring of no entries could not be indexed.
-    if (r == setting_read::present && v == 0) {
-        msg_console("\nCorrupted library file.");
-        return false;
-    }
     const int ring = r == setting_read::present ? v : 50;
     if (ring != previous_ring) {
         s.ring_size = ring;
@@ -424,17 +419,10 @@ static bool read_settings()
         s.coding_present = true;
         s.coding = v;
     }
+    // Small rings and missing template slots are not refused here: the symbol
+    // list does not need them, and the decoder fails only where a record
+    // refers to an entry that does not exist.
     settings_compute_ranges(s);
-    // Without group-template slots wider record references have nowhere to point.
-    if (s.record_ref_width != 1 && s.template_slots <= 0) {
-        msg_console("Library file error: invalid value for RBAD.");
-        return false;
-    }
-    // A ring too small for any point or entity entry cannot be decoded.
-    if (s.point_ring_size <= 0 || s.entity_cache_size <= 0) {
-        msg_console("\nCorrupted library file.");
-        return false;
-    }
 
     r = read_setting("FR", v);
     if (r == setting_read::bad)

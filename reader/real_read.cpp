@@ -141,7 +141,8 @@ bool point_read(std::FILE *work, int count, double xyz[3])
     const int ring = static_cast<int>(st.points.size());
     if (c >= cfg.first_point_code && c <= cfg.last_point_code && c - cfg.first_point_code < ring) {
         const point_entry &e = st.points[static_cast<std::size_t>(c - cfg.first_point_code)];
-        if (e.index[0] == 0xFF) {
+        // Without a reals ring no entry can give its coordinates back.
+        if (e.index[0] == 0xFF || st.ring_size == 0) {
             msg_console("\nPoint record error reading library file.");
             return false;
         }
@@ -161,9 +162,9 @@ bool point_read(std::FILE *work, int count, double xyz[3])
     else if (omit == 0x40)
         omitted[1] = true;
     // Omitted coordinates come from the point before; the first point after a
-    // reset has none to give.
+    // reset has none to give, and without a reals ring no point does.
     for (int i = 0; i < count; ++i) {
-        if (omitted[i] && !st.has_previous) {
+        if (omitted[i] && (!st.has_previous || st.ring_size == 0)) {
             msg_console("\nPoint record error reading library file.");
             return false;
         }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "skelvane_ui.h"
 #include "tvlaccess.h"
 
 namespace {
@@ -19,6 +20,13 @@ int accept_chain(const resbuf *chain)
     return RB_OK;
 }
 
+// Answers Yes, so that every message keeps going through the message-box path
+// instead of being silenced after the first one.
+int quiet_box(void *, const char *, const char *, unsigned int)
+{
+    return 6; // IDYES
+}
+
 const std::string &scratch_folder()
 {
     static const std::string folder = [] {
@@ -26,7 +34,7 @@ const std::string &scratch_folder()
         if (!mkdtemp(pattern.data()))
             std::abort();
         setenv("TEMP", pattern.c_str(), 1);
-        setenv("SKELVANE_UI", "none", 1);
+        skelvane_set_message_box_provider(quiet_box);
         return pattern;
     }();
     return folder;
@@ -56,6 +64,7 @@ int reader_fuzz_one(const std::uint8_t *data, std::size_t size)
         if (rb->code == RB_STRING && rb->value.string)
             ta_tvldef(path.c_str(), rb->value.string);
     ta_relrb(names);
+    // A name the listing may hide or not know.
     ta_tvldef(path.c_str(), "A");
 
     std::fflush(stdout);

@@ -37,6 +37,12 @@ TEST_F(SpecifyItem, FallsBackToTheCurrentFolderAndRemembersIt)
     drive_.write("pxqrimp.ini", "; kept\n[PellimaxExe]\nPath=C:\\Empty\\\n");
     EXPECT_EQ(run("PN=X\n"), 1);
     EXPECT_EQ(settings(), "; kept\n[PellimaxExe]\nPath=C:\\Work\\\n");
+    // A remembered folder too long for the program's path counts as not found.
+    const std::string deep = std::string(200, 'd') + "/" + std::string(60, 'e');
+    install_program(deep);
+    drive_.write("pxqrimp.ini", "[PellimaxExe]\nPath=C:\\" + std::string(200, 'd') + "\\" + std::string(60, 'e') + "\n");
+    EXPECT_EQ(run("PN=X\n"), 1);
+    EXPECT_EQ(settings(), "[PellimaxExe]\nPath=C:\\Work\\\n");
 }
 
 TEST_F(SpecifyItem, AResultThatDiffersAsksTheUser)
@@ -114,6 +120,36 @@ TEST_F(SpecifyItem, EveryFailureShowsOneMessage)
     EXPECT_EQ(lines[6], "box\tPLEASE CHECK YOUR DATA...\tPELLIMAX.EXE Error#0\tOK\tSTOP\tAPPL\tOK");
     EXPECT_EQ(lines[9], lines[6]);
     EXPECT_FALSE(std::filesystem::exists(drive_.host("pxqrimp.ini")));
+}
+
+TEST_F(SpecifyItem, AFolderOrOverLongPathInPlaceOfTheKeyFileCannotBeOpened)
+{
+    install_program("Tools");
+    enter("Tools");
+    folder("keys.d");
+    EXPECT_EQ(HBSpecifyItem("C:\\r.txt", "C:\\keys.d"), 0);
+    const std::string long_key = "C:\\" + std::string(257, 'k');
+    EXPECT_EQ(HBSpecifyItem("C:\\r.txt", long_key.c_str()), 0);
+    const auto lines = shown();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "box\tPLEASE CHECK YOUR DATA...\tUnable To Open Import File For PELLIMAX.DLL\tOK\tSTOP\tAPPL\tOK");
+    EXPECT_EQ(lines[1], lines[0]);
+    EXPECT_FALSE(std::filesystem::exists(drive_.host("r.txt")));
+}
+
+TEST_F(SpecifyItem, AnOverLongResultPathIsRefusedBeforeTheProgramRuns)
+{
+    install_program("Tools");
+    enter("Tools");
+    ::setenv("PELLIMAX_STANDIN_LOG", drive_.host("runs.log").c_str(), 1);
+    const std::string result = "C:\\" + std::string(257, 'r');
+    EXPECT_EQ(run("PN=X\n", result), 0);
+    const auto lines = shown();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "box\tWindows OS problem\tCreateProcess failed (206).\\n\tOK\tSTOP\tAPPL\tOK");
+    EXPECT_FALSE(std::filesystem::exists(drive_.host("runs.log")));
+    // The program was found, so its folder is remembered all the same.
+    EXPECT_EQ(settings(), "[PellimaxExe]\nPath=C:\\Tools\\\n");
 }
 
 TEST_F(SpecifyItem, AProgramThatCannotStartIsReported)

@@ -83,8 +83,17 @@ TEST_F(SpecifyList, FailureMessages)
     EXPECT_EQ(HBSpecifyList("C:\\list.txt"), 0);
     ::setenv("TMPDIR", drive_.host("missing").c_str(), 1);
     EXPECT_EQ(HBSpecifyList("C:\\list.txt"), 0);
+    // Names longer than a path may be are refused, not cut.
+    EXPECT_EQ(HBSpecifyList(("C:\\" + std::string(257, 'l')).c_str()), 0);
+    const std::string deep_temp = "tmp/" + std::string(250, 't');
+    folder(deep_temp);
+    ::setenv("TMPDIR", drive_.host(deep_temp).c_str(), 1);
+    EXPECT_EQ(HBSpecifyList("C:\\list.txt"), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(drive_.host(deep_temp)));
     const auto lines = shown();
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[6], lines[0]);
+    EXPECT_EQ(lines[7], lines[5]);
     EXPECT_EQ(lines[0], "box\tFUNCTION FAILED\tCould not open temp file for exporting new items\tOK\tNONE\tAPPL\tOK");
     EXPECT_EQ(lines[2], "box\tPLEASE CHECK YOUR DATA...\tPELLIMAX.DLL Error#0\tOK\tSTOP\tAPPL\tOK");
     EXPECT_EQ(lines[4], lines[2]);
@@ -100,4 +109,19 @@ TEST_F(SpecifyList, ABatchFileThatCannotBeWritten)
     const auto lines = shown();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "box\tPLEASE CHECK YOUR DATA...\tPELLIMAX.DLL Error#1\tOK\tSTOP\tAPPL\tOK");
+}
+
+TEST_F(SpecifyList, ALineEndInAPathIsNotWrittenIntoTheBatchFile)
+{
+    install_program("Tools");
+    enter("Tools");
+    folder("odd\nECHO injected");
+    ::setenv("TMPDIR", drive_.host("odd\nECHO injected").c_str(), 1);
+    drive_.write("pxqrtemp.bat", "old");
+    EXPECT_EQ(HBSpecifyList("C:\\list.txt"), 0);
+    EXPECT_EQ(drive_.read("pxqrtemp.bat"), "old");
+    const auto lines = shown();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "box\tPLEASE CHECK YOUR DATA...\tPELLIMAX.DLL Error#1\tOK\tSTOP\tAPPL\tOK");
+    EXPECT_FALSE(std::filesystem::exists(drive_.host("runs.log")));
 }

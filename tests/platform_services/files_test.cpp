@@ -17,6 +17,9 @@ TEST(Files, AttributesDriveTypesAndFolderCreation)
     EXPECT_EQ(GetDriveType("C:\\"), DRIVE_FIXED);
     EXPECT_EQ(GetDriveType("q:\\"), DRIVE_NO_ROOT_DIR);
     EXPECT_EQ(GetDriveType("1:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(GetDriveType("\\"), DRIVE_FIXED); // the current drive's root
+    EXPECT_EQ(GetDriveType("\\:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(GetDriveType("\\\\server\\share\\"), DRIVE_NO_ROOT_DIR);
 
     EXPECT_TRUE(CreateDirectory("C:\\tools\\sub"));
     EXPECT_TRUE(std::filesystem::is_directory(drive.host("Tools/sub")));
@@ -38,6 +41,20 @@ TEST(Files, SearchMatchesNamesWithoutRegardToCase)
     EXPECT_EQ(skel_find_files("C:\\WFILE.TXT").size(), 1u);
     EXPECT_EQ(skel_find_files("C:\\*.*").size(), 3u);
     EXPECT_TRUE(skel_find_files("C:\\nope\\*").empty());
+}
+
+TEST(Files, OnlyStarAndQuestionMarkAreWildcards)
+{
+    temp_drive drive;
+    std::filesystem::create_directory(drive.host("[old] parts"));
+    std::filesystem::create_directory(drive.host("o"));
+    drive.write("a.b.c", "");
+    ASSERT_EQ(skel_find_files("C:\\[OLD*").size(), 1u);
+    EXPECT_EQ(skel_find_files("C:\\[o?d]*s").size(), 1u);
+    EXPECT_EQ(skel_find_files("C:\\?").size(), 1u);
+    EXPECT_EQ(skel_find_files("C:\\*.c").size(), 1u);
+    EXPECT_EQ(skel_find_files("C:\\a*b").size(), 0u);
+    EXPECT_EQ(skel_find_files("C:\\*b*c*").size(), 1u);
 }
 
 TEST(Files, TemporaryNamesAreNewFilesWithThePrefix)

@@ -129,3 +129,14 @@ TEST(BatchInterpreter, TerminateStopsTheProgramsItRuns)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(alive(shell));
 }
+
+TEST(BatchInterpreter, ProgramsNamedRelativelyAreFoundWhereTheBatchRuns)
+{
+    temp_drive drive;
+    std::filesystem::create_directory(drive.host("work"));
+    drive.write("work/tool.sh", "#!/bin/sh\necho \"$1\" > out.txt\n");
+    std::filesystem::permissions(drive.host("work/tool.sh"), std::filesystem::perms::owner_all);
+    drive.write("job.bat", "@ECHO OFF\r\nREM the tool lies beside the folder we run in\r\ntool.sh \"a b\"\r\nCLS\r\n");
+    EXPECT_EQ(run_to_end("C:\\job.bat", "C:\\work"), 0u);
+    EXPECT_EQ(drive.read("work/out.txt"), "a b\n");
+}

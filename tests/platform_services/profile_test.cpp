@@ -37,4 +37,7 @@ TEST(Profile, WritingCreatesTheFileAndTheSection)
     ASSERT_TRUE(WritePrivateProfileString("PellimaxExe", "Path", "C:\\x\\", "C:\\pxqrimp.ini"));
     EXPECT_EQ(drive.read("pxqrimp.ini"), "[PellimaxExe]\nPath=C:\\x\\\n");
     EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", "Q:\\no-such-drive.ini"));
+    // A line end in a value would add lines of its own to the file.
+    EXPECT_FALSE(WritePrivateProfileString("PellimaxExe", "Path", "C:\\a\n[Evil]\nx=1", "C:\\pxqrimp.ini"));
+    EXPECT_EQ(drive.read("pxqrimp.ini"), "[PellimaxExe]\nPath=C:\\x\\\n");
 }

@@ -322,3 +322,45 @@ TEST_F(DeliveryTest, BrokenEntityDataFailsWithoutEndblk)
     EXPECT_EQ(rt::trace().lines.size(), 3u);
     EXPECT_EQ(out, "\nUnrecognized ent buffer type: 96");
 }
+
+TEST_F(DeliveryTest, SmallRingsAreReadUntilAMissingEntryIsReferred)
+{
+    // No reals ring, no point ring or entity cache, no template slots: complete
+    // entities still decode, and the names are listed.
+    const tvlw::Settings small[] = {{.ring_size = 0}, {.ring_size = 2, .coding = 0}, {.record_ref_width = 2}};
+    for (const auto &settings : small) {
+        LibraryWriter w(settings);
+        w.add_block("A", rt::PlainBlock().line("0", 0, 0, 1, 1).finish());
+        const std::string path = save(w);
+        resbuf *names = ta_tvllist(path.c_str());
+        ASSERT_NE(names, nullptr);
+        EXPECT_STREQ(names->value.string, "A");
+        ta_relrb(names);
+        rt::trace_register(true, false, false);
+        EXPECT_TRUE(define(path, "A"));
+        EXPECT_EQ(rt::trace().lines.size(), 4u);
+        EXPECT_EQ(out, "");
+    }
+
+    // Without a reals ring a point cannot repeat an earlier one.
+    LibraryWriter no_ring({.ring_size = 0});
+    auto data = rt::PlainBlock().bytes();
+    for (int b : {0, 1, 8, 1, int('0'), 10, 25, 0})
+        data.push_back(static_cast<std::uint8_t>(b));
+    no_ring.add_block("A", data);
+    rt::trace_register(true, false, false);
+    EXPECT_FALSE(define(save(no_ring), "A"));
+    // The LINE ends at the failed point; the block then runs out of data.
+    EXPECT_EQ(out, "\nPoint record error reading library file.\nERROR reading file.\nCannot read 0 chunk.");
+    EXPECT_EQ(rt::trace().lines.back(), "E (0.\"LINE\")(8.\"0\")");
+
+    // Without template slots a record that names one is not valid.
+    LibraryWriter no_slots({.record_ref_width = 2});
+    data = rt::PlainBlock().line("0", 0, 0, 1, 1).bytes();
+    data.push_back(0x40 | 25);
+    no_slots.add_block("A", data);
+    rt::trace_register(true, false, false);
+    EXPECT_FALSE(define(save(no_slots), "A"));
+    EXPECT_EQ(out, "\nUnrecognized ent buffer type: 89");
+    EXPECT_EQ(rt::trace().lines.size(), 3u);
+}

@@ -231,10 +231,6 @@ TEST_F(LibraryTest, BadSettingsAreRefused)
         {{.record_ref_width = 4, .coding = 0}, "Library file error: invalid value for RBAD."},
         {{.coding = 3}, "Unrecognized compression type in library."},
         {{.fraction_bits = 9}, "\nCorrupted library file."},
-        // Sizes the decoder could not index.
-        {{.ring_size = 0}, "\nCorrupted library file."},
-        {{.ring_size = 2, .coding = 0}, "\nCorrupted library file."},
-        {{.record_ref_width = 2}, "Library file error: invalid value for RBAD."},
     };
     for (const auto &c : cases) {
         LibraryWriter w(c.settings);

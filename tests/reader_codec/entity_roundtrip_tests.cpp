@@ -114,6 +114,8 @@ TEST(EntityRoundTrip, EverySettingAndCodingDecodesToTheSameChains)
         settings({}, {}, {}, {}),           settings(10, 1, 0, {}),      settings(200, 2, 1, 4),
         settings(50, 3, 2, 0),              settings(255, 3, 2, 8),      settings(2, 1, 0, {}),
         settings(40, 2, 1, 2, 30),
+        // No reals ring; wider references without template slots.
+        settings(0, {}, {}, {}),            settings({}, 2, {}, {}),
     };
     for (const auto &s : variants) {
         SCOPED_TRACE(testing::Message() << "RBUF " << s.ring_size.value_or(-1) << " R "

@@ -3,6 +3,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "interface/block_loader.h"
 #include "interface/viewer_settings.h"
 #include "render/scene_functions.h"
 #include "tavrel_viewer.h"
@@ -171,6 +172,21 @@ TEST_F(pictures, get_image_stores_an_empty_block_name)
 } // namespace
 
 namespace {
+
+TEST_F(pictures, block_loader_results)
+{
+    HWND window = skel_create_offscreen_window(20, 20);
+    ASSERT_EQ(v.RemakeImage(window), 1);
+    DestroyWindow(window);
+    current_scene->triangles.clear();
+    EXPECT_EQ(load_block_definition(library_.c_str(), ""), -1);
+    EXPECT_EQ(load_block_definition("", "PANEL"), -1);
+    EXPECT_EQ(load_block_definition(library_.c_str(), "NOT_THERE"), -2);
+    EXPECT_EQ(load_block_definition((folder_ / "absent.tvl").string(), "PANEL"), -2);
+    EXPECT_TRUE(current_scene->triangles.empty());
+    EXPECT_EQ(load_block_definition(library_.c_str(), "PANEL"), 1);
+    EXPECT_EQ(current_scene->triangles.size(), 2u);
+}
 
 TEST_F(pictures, block_list_appends_every_name_read_so_far)
 {

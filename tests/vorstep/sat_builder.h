@@ -1,6 +1,7 @@
 // Builds SAT text for test solids: vertices, straight and circular edges, and
 // faces whose loops run counter-clockwise seen from outside.
 #pragma once
+#include <array>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -47,6 +48,45 @@ public:
         return edge(v, v, c);
     }
 
+    // An edge from a to b (a == b: closed) along a B-spline given by its
+    // distinct knots with multiplicities and its control points (x y z, or
+    // x y z w when `rational`), written as an intersection curve.
+    int spline_edge(int a, int b, int degree, const std::vector<std::pair<double, int>> &knots,
+                    const std::vector<double> &controls, bool rational = false)
+    {
+        std::string data = std::string(rational ? "nurbs " : "nubs ") + std::to_string(degree) + " open " +
+                           std::to_string(knots.size());
+        for (const auto &[k, m] : knots)
+            data += " " + nums({k}) + " " + std::to_string(m);
+        for (double x : controls)
+            data += " " + nums({x});
+        int c = add("intcurve-curve", "forward { surfintcur " + data + " 0 $-1 $-1 } I I");
+        return edge(a, b, c);
+    }
+
+    // A closed cubic B-spline edge at vertex v whose control points are the
+    // given points (the first one repeated at the end, where the curve starts).
+    int closed_spline(int v, const std::vector<v3> &pts)
+    {
+        std::vector<std::pair<double, int>> knots;
+        int spans = static_cast<int>(pts.size()) - 2;
+        for (int k = 0; k <= spans; ++k)
+            knots.push_back({k, k == 0 || k == spans ? 3 : 1});
+        std::vector<double> ctl;
+        for (std::size_t k = 0; k <= pts.size(); ++k) {
+            v3 p = pts[k % pts.size()];
+            ctl.insert(ctl.end(), {p.x, p.y, p.z});
+        }
+        return spline_edge(v, v, 3, knots, ctl);
+    }
+
+    // Faces added from now on belong to a new body with this transform
+    // (rows of the matrix, then the translation).
+    void begin_body(const std::array<double, 9> &matrix, v3 move)
+    {
+        bodies_.push_back({faces_.size(), matrix, move});
+    }
+
     // An edge without a curve at one vertex, as at a cone's apex.
     int point_edge(int v) { return edge(v, v, -1); }
 
@@ -91,16 +131,33 @@ public:
             recs.emplace_back();
             return static_cast<int>(recs.size()) - 1;
         };
-        int body = reserve(), lump = reserve(), shell = reserve(), xf = reserve();
-        std::vector<int> face_ids;
-        for (std::size_t f = 0; f < faces_.size(); ++f)
-            face_ids.push_back(reserve());
-        recs[static_cast<std::size_t>(body)] = rec("body", "$-1 " + ptr(lump) + " $-1 " + ptr(xf));
-        recs[static_cast<std::size_t>(lump)] = rec("lump", "$-1 $-1 " + ptr(shell) + " " + ptr(body));
-        recs[static_cast<std::size_t>(shell)] =
-            rec("shell", "$-1 $-1 $-1 " + ptr(face_ids.empty() ? -1 : face_ids[0]) + " $-1 " + ptr(lump));
-        recs[static_cast<std::size_t>(xf)] =
-            rec("transform", "$-1 1 0 0 0 1 0 0 0 1 " + nums({move.x, move.y, move.z}) + " 1 no_rotate no_reflect no_shear");
+        std::vector<body_spec> bodies = bodies_;
+        if (bodies.empty() || bodies.front().first_face != 0)
+            bodies.insert(bodies.begin(), body_spec{0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, move});
+        std::vector<int> face_ids(faces_.size()), shell_of(faces_.size());
+        for (std::size_t b = 0; b < bodies.size(); ++b) {
+            std::size_t from = bodies[b].first_face, to = b + 1 < bodies.size() ? bodies[b + 1].first_face : faces_.size();
+            int body = reserve(), lump = reserve(), shell = reserve(), xf = reserve();
+            for (std::size_t f = from; f < to; ++f) {
+                face_ids[f] = reserve();
+                shell_of[f] = shell;
+            }
+            recs[static_cast<std::size_t>(body)] = rec("body", "$-1 " + ptr(lump) + " $-1 " + ptr(xf));
+            recs[static_cast<std::size_t>(lump)] = rec("lump", "$-1 $-1 " + ptr(shell) + " " + ptr(body));
+            recs[static_cast<std::size_t>(shell)] =
+                rec("shell", "$-1 $-1 $-1 " + ptr(from < to ? face_ids[from] : -1) + " $-1 " + ptr(lump));
+            const auto &m = bodies[b].matrix;
+            v3 t = bodies[b].move;
+            recs[static_cast<std::size_t>(xf)] =
+                rec("transform", "$-1 " + nums({m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], t.x, t.y, t.z}) +
+                                     " 1 no_rotate no_reflect no_shear");
+        }
+        auto last_of_body = [&](std::size_t f) {
+            for (std::size_t b = 1; b < bodies.size(); ++b)
+                if (bodies[b].first_face == f + 1)
+                    return true;
+            return f + 1 == faces_.size();
+        };
         for (std::size_t f = 0; f < faces_.size(); ++f) {
             const auto &F = faces_[f];
             int surf = static_cast<int>(recs.size());
@@ -123,16 +180,16 @@ public:
                 recs[static_cast<std::size_t>(loop_ids[l])] =
                     rec("loop", "$-1 " + ptr(next_loop) + " " + ptr(first) + " " + ptr(face_ids[f]));
             }
-            int next_face = f + 1 < faces_.size() ? face_ids[f + 1] : -1;
+            int next_face = last_of_body(f) ? -1 : face_ids[f + 1];
             recs[static_cast<std::size_t>(face_ids[f])] =
                 rec("face", "$-1 " + ptr(next_face) + " " + ptr(loop_ids.empty() ? -1 : loop_ids[0]) + " " +
-                                ptr(shell) + " $-1 " + ptr(surf) + (F.reversed ? " reversed" : " forward") + " single");
+                                ptr(shell_of[f]) + " $-1 " + ptr(surf) + (F.reversed ? " reversed" : " forward") + " single");
         }
         std::string eol = crlf ? "\r\n" : "\n";
         std::string out;
         if (header) {
             out += std::to_string(version_) + " 0 1 0" + eol;
-            out += version_ >= 700 ? "@8 skelvane @12 ACIS 7.0 NT @24 Mon Jan 01 00:00:00 2001" : "8 skelvane 12 ACIS 4.0 NT 24 Mon Jan 01 00:00:00 2001";
+            out += version_ >= 700 ? "@8 skelvane @11 Vorstep 7.0 @24 Mon Jan 01 00:00:00 2001" : "8 skelvane 11 Vorstep 4.0 24 Mon Jan 01 00:00:00 2001";
             out += eol + "1 9.9999999999999995e-007 1e-010" + eol;
         }
         for (std::size_t k = 0; k < recs.size(); ++k)
@@ -142,6 +199,11 @@ public:
     }
 
 private:
+    struct body_spec {
+        std::size_t first_face;
+        std::array<double, 9> matrix;
+        v3 move;
+    };
     struct face_spec {
         std::string surface;
         std::vector<std::vector<coedge>> loops;
@@ -163,7 +225,7 @@ private:
     std::string rec(const std::string &name, const std::string &fields) const
     {
         std::string rest = fields.substr(3); // after "$-1"
-        std::string hdr = version_ >= 700 ? "$-1 -1 $-1" : "$-1";
+        std::string hdr = version_ >= 700 ? "$-1 -1 $-1" : version_ >= 600 ? "$-1 -1" : "$-1";
         std::string body = hdr + rest;
         if (name == "edge" && version_ >= 700)
             body += " @7 unknown";
@@ -191,4 +253,5 @@ private:
     std::vector<int> edges_; // edge number -> record
     std::map<std::pair<int, int>, int> lines_;
     std::vector<face_spec> faces_;
+    std::vector<body_spec> bodies_;
 };

@@ -227,3 +227,133 @@ TEST(VorstepMesh, UnsupportedGeometryIsNamedAndSkipped)
     EXPECT_NE(m.warnings[0].find("spline-surface"), std::string::npos);
     expect_near_rel(m.area, 6.0, 1e-9, "area of the faces that could be done");
 }
+
+namespace {
+
+// A cylinder of radius 1 on z = 0 whose top is cut by the plane
+// z = 2 + 0.5 x; the top edge is an exact rational B-spline (an ellipse).
+void add_slanted_cylinder(sat_builder &b)
+{
+    const double w = std::sqrt(0.5);
+    int A = b.vertex({1, 0, 0}), E = b.vertex({1, 0, 2.5});
+    int low = b.circle(A, {0, 0, 0}, {0, 0, 1}, {1, 0, 0});
+    const double square[9][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {1, 0}};
+    std::vector<double> ctl;
+    for (int k = 0; k < 9; ++k) {
+        double x = square[k][0], y = square[k][1];
+        ctl.insert(ctl.end(), {x, y, 2 + 0.5 * x, k % 2 ? w : 1.0});
+    }
+    int top = b.spline_edge(E, E, 2, {{0, 2}, {0.25, 2}, {0.5, 2}, {0.75, 2}, {1, 2}}, ctl, true);
+    b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{low, true}}});
+    b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 0, 1), {{{low, false}}, {{top, true}}});
+    b.face(sat_builder::plane({0, 0, 2}, {-0.5 / std::sqrt(1.25), 0, 1 / std::sqrt(1.25)}, {1, 0, 0}), {{{top, false}}});
+}
+
+} // namespace
+
+TEST(VorstepCurves, IntersectionCurveBoundsPlaneAndCylinder)
+{
+    sat_builder b(700);
+    add_slanted_cylinder(b);
+    mesh_check m = mesh_text(b.text());
+    EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
+    expect_near_rel(m.volume, 2 * pi, 0.01, "volume");
+    expect_near_rel(m.area, pi + 4 * pi + pi * std::sqrt(1.25), 0.01, "area");
+    EXPECT_TRUE(m.watertight);
+}
+
+TEST(VorstepCurves, TeeOfTwoCylinders)
+{
+    // A cylinder of radius 1 along x (x from -2 to 2) with a branch of radius
+    // 0.5 along z rising to z = 2; they meet in an intersection curve that the
+    // file only approximates (cubic B-spline through samples of it).
+    const double R = 1, r = 0.5;
+    sat_builder b(21800);
+    int A = b.vertex({-2, 0, -R}), B = b.vertex({2, 0, -R});
+    int left = b.circle(A, {-2, 0, 0}, {1, 0, 0}, {0, 0, -R});
+    int right = b.circle(B, {2, 0, 0}, {1, 0, 0}, {0, 0, -R});
+    int V = b.vertex({r, 0, R}), T = b.vertex({r, 0, 2});
+    std::vector<v3> pts;
+    for (int k = 0; k < 48; ++k) {
+        double t = 2 * pi * k / 48;
+        pts.push_back({r * std::cos(t), r * std::sin(t), std::sqrt(R * R - r * r * std::sin(t) * std::sin(t))});
+    }
+    int joint = b.closed_spline(V, pts);
+    int top = b.circle(T, {0, 0, 2}, {0, 0, 1}, {r, 0, 0});
+    b.face(sat_builder::plane({-2, 0, 0}, {-1, 0, 0}, {0, 1, 0}), {{{left, true}}});
+    b.face(sat_builder::plane({2, 0, 0}, {1, 0, 0}, {0, 1, 0}), {{{right, false}}});
+    b.face(sat_builder::cone({-2, 0, 0}, {1, 0, 0}, {0, 0, -R}, 0, 1), {{{left, false}}, {{right, true}}, {{joint, true}}});
+    b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {r, 0, 0}, 0, 1), {{{joint, false}}, {{top, true}}});
+    b.face(sat_builder::plane({0, 0, 2}, {0, 0, 1}, {1, 0, 0}), {{{top, false}}});
+    // The branch above the main cylinder, by Simpson's rule across y.
+    double branch = 0.0;
+    const int n = 2000;
+    for (int k = 0; k <= n; ++k) {
+        double y = -r + 2 * r * k / n, wgt = (k == 0 || k == n) ? 1 : (k % 2 ? 4 : 2);
+        branch += wgt * 2 * std::sqrt(std::max(0.0, r * r - y * y)) * (2 - std::sqrt(R * R - y * y));
+    }
+    branch *= (2 * r / n) / 3;
+    mesh_check m = mesh_text(b.text(true, true, true));
+    EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
+    expect_near_rel(m.volume, 4 * pi * R * R + branch, 0.01, "volume");
+    EXPECT_TRUE(m.watertight);
+}
+
+TEST(VorstepCurves, CurveWithoutApproximationIsSkippedByName)
+{
+    sat_builder b(700);
+    std::vector<int> top;
+    add_box(b, {0, 0, 0}, {1, 1, 1}, &top);
+    int V = b.vertex({5, 0, 0});
+    int e = b.spline_edge(V, V, 3, {{0, 3}}, {}); // one knot: no usable B-spline
+    b.face(sat_builder::sphere({5, 1, 0}, 1), {{{e, false}}});
+    mesh_check m = mesh_text(b.text());
+    ASSERT_FALSE(m.warnings.empty());
+    EXPECT_NE(m.warnings[0].find("intcurve-curve"), std::string::npos) << m.warnings[0];
+    expect_near_rel(m.area, 6.0, 1e-9, "area of the faces that could be done");
+}
+
+TEST(VorstepBodies, MirroredAndSeveralBodies)
+{
+    {
+        // Reflected in x: the mesh must still face outward and close.
+        sat_builder b(600);
+        b.begin_body({-1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0});
+        add_slanted_cylinder(b);
+        mesh_check m = mesh_text(b.text());
+        expect_near_rel(m.volume, 2 * pi, 0.01, "volume");
+        EXPECT_TRUE(m.watertight);
+    }
+    {
+        // Two bodies, each moved by its own transform; the second one mirrored.
+        sat_builder b(700);
+        b.begin_body({1, 0, 0, 0, 1, 0, 0, 0, 1}, {10, 0, 0});
+        add_box(b, {0, 0, 0}, {1, 2, 3});
+        b.begin_body({1, 0, 0, 0, -1, 0, 0, 0, 1}, {-10, 0, 0});
+        int A = b.vertex({1.5, 0, 0}), B = b.vertex({1.5, 0, 4});
+        int low = b.circle(A, {0, 0, 0}, {0, 0, 1}, {1.5, 0, 0});
+        int high = b.circle(B, {0, 0, 4}, {0, 0, 1}, {1.5, 0, 0});
+        b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{low, true}}});
+        b.face(sat_builder::plane({0, 0, 4}, {0, 0, 1}, {1, 0, 0}), {{{high, false}}});
+        b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {1.5, 0, 0}, 0, 1), {{{low, false}}, {{high, true}}});
+        sat_text sat;
+        std::string error;
+        ASSERT_TRUE(sat_split(b.text(), sat, error));
+        sat_model model;
+        std::vector<std::string> warnings;
+        ASSERT_TRUE(sat_build_model(sat, model, warnings));
+        mesh_result mesh;
+        mesh_model(model, model_tolerance(model), mesh);
+        double lo = 1e300, hi = -1e300;
+        for (const auto &t : mesh.triangles)
+            for (v3 p : {t.a, t.b, t.c}) {
+                lo = std::min(lo, p.x);
+                hi = std::max(hi, p.x);
+            }
+        EXPECT_NEAR(lo, -11.5, 0.01); // the circle is sampled
+        EXPECT_NEAR(hi, 11.0, 1e-9);
+        mesh_check m = mesh_text(b.text());
+        expect_near_rel(m.volume, 6 + pi * 1.5 * 1.5 * 4, 0.01, "volume");
+        EXPECT_TRUE(m.watertight);
+    }
+}

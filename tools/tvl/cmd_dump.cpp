@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "commands.h"
@@ -188,7 +189,7 @@ void add_dump_command(CLI::App &app)
         std::string library, symbol, output;
         bool exact = false;
     };
-    auto *opt = new options;
+    auto opt = std::make_shared<options>();
     auto *cmd = app.add_subcommand("dump", "Trace the callbacks that defining a symbol makes, one line per call");
     cmd->add_option("LIBRARY", opt->library, "Symbol library file")->required();
     cmd->add_option("SYMBOL", opt->symbol, "Symbol name")->required();

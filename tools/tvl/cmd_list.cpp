@@ -1,6 +1,7 @@
 // tvl list LIBRARY: the names of a library's listed symbols, one a line.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "commands.h"
@@ -44,7 +45,7 @@ const char *reason_for_no_names(const std::string &path)
 void add_list_command(CLI::App &app)
 {
     auto *cmd = app.add_subcommand("list", "List the symbols of a library, one name a line");
-    auto *library = new std::string;
+    auto library = std::make_shared<std::string>();
     cmd->add_option("LIBRARY", *library, "Symbol library file (\".TVL\" is added without an extension)")->required();
     cmd->callback([library] {
         resbuf *names = ta_tvllist(library->c_str());

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -145,6 +146,14 @@ public:
         return p;
     }
 
+    // Every field from here on.
+    std::vector<std::string> rest()
+    {
+        std::vector<std::string> out(r_.tokens.begin() + static_cast<long>(std::min(pos_, r_.tokens.size())), r_.tokens.end());
+        pos_ = r_.tokens.size();
+        return out;
+    }
+
     std::string word()
     {
         if (pos_ >= r_.tokens.size()) {
@@ -214,11 +223,28 @@ public:
 
     bool run()
     {
-        find_transform();
-        for (std::size_t i = 0; i < text_.records.size(); ++i)
-            if (base_of(text_.records[i].name) == base::face)
-                face(static_cast<int>(i));
-        model_.mirrored = xf_.determinant() * xf_.scale < 0.0;
+        int first_body = -1;
+        for (std::size_t i = 0; i < text_.records.size() && first_body < 0; ++i)
+            if (base_of(text_.records[i].name) == base::body)
+                first_body = static_cast<int>(i);
+        // Each face moves with the body that owns it; a face whose owner
+        // cannot be traced moves with the first body.
+        std::map<int, transform> transforms;
+        for (std::size_t i = 0; i < text_.records.size(); ++i) {
+            if (base_of(text_.records[i].name) != base::face)
+                continue;
+            int b = owner_body(static_cast<int>(i));
+            if (b < 0)
+                b = first_body;
+            auto found = transforms.find(b);
+            if (found == transforms.end())
+                found = transforms.emplace(b, body_transform(b)).first;
+            xf_ = found->second;
+            body_ = b;
+            mirrored_ = xf_.determinant() * xf_.scale < 0.0;
+            model_.mirrored = model_.mirrored || mirrored_;
+            face(static_cast<int>(i));
+        }
         return !model_.faces.empty();
     }
 
@@ -235,36 +261,54 @@ private:
         warnings_.push_back(w);
     }
 
-    // The transform of the (first) body applies to the whole model.
-    void find_transform()
+    // The body of a face: face -> shell -> lump -> body; -1 when a link is broken.
+    int owner_body(int face_record)
     {
-        for (std::size_t i = 0; i < text_.records.size(); ++i) {
-            if (base_of(text_.records[i].name) != base::body)
-                continue;
-            field_reader f = reader(static_cast<int>(i));
-            f.pointer(); // lump
-            f.pointer(); // wire
-            int t = f.pointer();
-            if (f.bad() || !is(t, base::transform))
-                continue;
-            field_reader g = reader(t);
-            transform x;
-            for (auto &row : x.a)
-                for (double &v : row)
-                    v = g.number();
-            x.t = g.vector();
-            x.scale = g.number();
-            if (!g.bad() && std::fabs(x.determinant()) > 1e-12 && x.scale != 0.0)
-                xf_ = x;
-            else
-                warn("transform record " + std::to_string(t) + " is malformed; ignored");
-            return;
-        }
+        field_reader f = reader(face_record);
+        f.pointer(); // next face
+        f.pointer(); // loop
+        int shell = f.pointer();
+        if (f.bad() || !is(shell, base::shell))
+            return -1;
+        field_reader g = reader(shell);
+        for (int k = 0; k < 4; ++k)
+            g.pointer(); // next shell, subshell, face, wire
+        int lump = g.pointer();
+        if (g.bad() || !is(lump, base::lump))
+            return -1;
+        field_reader h = reader(lump);
+        h.pointer(); // next lump
+        h.pointer(); // shell
+        int body = h.pointer();
+        return !h.bad() && is(body, base::body) ? body : -1;
+    }
+
+    transform body_transform(int body)
+    {
+        transform x;
+        if (!is(body, base::body))
+            return x;
+        field_reader f = reader(body);
+        f.pointer(); // lump
+        f.pointer(); // wire
+        int t = f.pointer();
+        if (f.bad() || !is(t, base::transform))
+            return x;
+        field_reader g = reader(t);
+        for (auto &row : x.a)
+            for (double &v : row)
+                v = g.number();
+        x.t = g.vector();
+        x.scale = g.number();
+        if (!g.bad() && std::fabs(x.determinant()) > 1e-12 && x.scale != 0.0)
+            return x;
+        warn("transform record " + std::to_string(t) + " is malformed; ignored");
+        return transform{};
     }
 
     int vertex(int i)
     {
-        auto found = vertices_.find(i);
+        auto found = vertices_.find({body_, i});
         if (found != vertices_.end())
             return found->second;
         int result = -1;
@@ -281,7 +325,7 @@ private:
                 }
             }
         }
-        vertices_[i] = result;
+        vertices_[{body_, i}] = result;
         return result;
     }
 
@@ -289,7 +333,7 @@ private:
     {
         if (i < 0)
             return -1;
-        auto found = curves_.find(i);
+        auto found = curves_.find({body_, i});
         if (found != curves_.end())
             return found->second;
         sat_curve c;
@@ -305,11 +349,14 @@ private:
         } else if (kind == "ellipse") {
             c.kind = curve_kind::ellipse;
             c.origin = xf_.point(f.vector());
-            c.direction = xf_.unit(f.vector());
+            // A reflection turns the sense of rotation round the normal.
+            c.direction = xf_.unit(f.vector()) * (mirrored_ ? -1.0 : 1.0);
             c.major = xf_.direction(f.vector()) * xf_.scale;
             c.ratio = f.number();
             if (!(length(c.major) > 0.0) || !(c.ratio > 0.0))
                 c.kind = curve_kind::unsupported;
+        } else if (kind == "intcurve") {
+            intcurve(f, c);
         } else {
             c.kind = curve_kind::unsupported;
         }
@@ -319,13 +366,13 @@ private:
         }
         model_.curves.push_back(c);
         int index = static_cast<int>(model_.curves.size()) - 1;
-        curves_[i] = index;
+        curves_[{body_, i}] = index;
         return index;
     }
 
     int surface(int i)
     {
-        auto found = surfaces_.find(i);
+        auto found = surfaces_.find({body_, i});
         if (found != surfaces_.end())
             return found->second;
         sat_surface s;
@@ -375,13 +422,45 @@ private:
         }
         model_.surfaces.push_back(s);
         int index = static_cast<int>(model_.surfaces.size()) - 1;
-        surfaces_[i] = index;
+        surfaces_[{body_, i}] = index;
         return index;
+    }
+
+    // An intersection (or other procedural) curve: its approximating B-spline.
+    void intcurve(field_reader &f, sat_curve &c)
+    {
+        c.kind = curve_kind::unsupported;
+        bool reversed = reversed_word(f.word());
+        std::vector<std::string> rest = f.rest();
+        std::size_t depth = 0, k = 0;
+        for (; k < rest.size(); ++k) {
+            if (rest[k] == "{")
+                ++depth;
+            else if (rest[k] == "}") {
+                if (depth <= 1)
+                    break;
+                --depth;
+            } else if (depth >= 1 && (rest[k] == "nubs" || rest[k] == "nurbs" || rest[k] == "nullbs" || rest[k] == "ref"))
+                break;
+        }
+        if (k >= rest.size() || rest[k] == "}" || rest[k] == "nullbs" || rest[k] == "ref") {
+            c.why = "no approximating B-spline";
+            return;
+        }
+        std::string why;
+        if (!parse_bspline(rest, k, c.spline, why)) {
+            c.why = why;
+            return;
+        }
+        for (v3 &p : c.spline.controls)
+            p = xf_.point(p);
+        c.kind = curve_kind::bspline;
+        c.spline_reversed = reversed;
     }
 
     int edge(int i)
     {
-        auto found = edges_.find(i);
+        auto found = edges_.find({body_, i});
         if (found != edges_.end())
             return found->second;
         int result = -1;
@@ -408,7 +487,7 @@ private:
                 result = static_cast<int>(model_.edges.size()) - 1;
             }
         }
-        edges_[i] = result;
+        edges_[{body_, i}] = result;
         return result;
     }
 
@@ -464,6 +543,12 @@ private:
                 warn("face record " + std::to_string(i) + " has a broken loop; skipped");
                 return;
             }
+            if (mirrored_) {
+                // Reflected, the loop would run with the face on its right.
+                std::reverse(coedges.begin(), coedges.end());
+                for (auto &ce : coedges)
+                    ce.reversed = !ce.reversed;
+            }
             out.loops.push_back(std::move(coedges));
             field_reader g = reader(l);
             l = g.pointer();
@@ -476,7 +561,10 @@ private:
     std::vector<std::string> &warnings_;
     header_shape shape_;
     transform xf_;
-    std::map<int, int> vertices_, curves_, surfaces_, edges_;
+    int body_ = -1;
+    bool mirrored_ = false; // the current body's transform reflects
+    // Keyed by (body, record): the same record may move with more than one body.
+    std::map<std::pair<int, int>, int> vertices_, curves_, surfaces_, edges_;
 };
 
 } // namespace

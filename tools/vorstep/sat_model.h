@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "bspline.h"
 #include "sat_text.h"
 #include "vec3.h"
 
-enum class curve_kind { none, straight, ellipse, unsupported };
+enum class curve_kind { none, straight, ellipse, bspline, unsupported };
 
 struct sat_curve {
     curve_kind kind = curve_kind::none;
@@ -17,6 +18,9 @@ struct sat_curve {
     v3 direction;    // straight: direction; ellipse: unit normal
     v3 major;        // ellipse: major axis (its length is the major radius)
     double ratio = 1.0;
+    bspline_curve spline;         // bspline: the curve's approximation
+    bool spline_reversed = false; // bspline: the curve runs against it
+    std::string why;              // unsupported: what was missing
 };
 
 enum class surface_kind { plane, cone, sphere, torus, unsupported };

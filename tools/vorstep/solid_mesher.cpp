@@ -10,7 +10,9 @@
 #include <set>
 #include <unordered_map>
 
+#include "edge_tracing.h"
 #include "polygon_triangulation.h"
+#include "region_refiner.h"
 #include "surface_param.h"
 
 namespace {
@@ -40,11 +42,6 @@ double wrap_pi(double a)
 
 std::string surface_label(const sat_surface &s) { return s.name.empty() ? "unknown surface" : s.name; }
 
-struct dvert {
-    v2 uv;
-    v3 xyz;
-};
-
 // One loop of a curved face in the (u, v) plane, unwrapped.
 struct uv_loop {
     std::vector<int> ring; // indices into the face's vertices
@@ -55,7 +52,20 @@ struct uv_loop {
 
 class mesher {
 public:
-    mesher(const sat_model &m, double tol, mesh_result &out) : m_(m), tol_(tol), out_(out), edge_cache_(m.edges.size()) {}
+    mesher(const sat_model &m, double tol, mesh_result &out)
+        : m_(m), tol_(tol), out_(out), edge_cache_(m.edges.size()), edge_surfaces_(m.edges.size()),
+          params_(m.surfaces.size()), param_ok_(m.surfaces.size(), 0)
+    {
+        for (std::size_t s = 0; s < m.surfaces.size(); ++s)
+            param_ok_[s] = m.surfaces[s].kind != surface_kind::unsupported && make_surface_param(m.surfaces[s], params_[s]);
+        for (const auto &f : m.faces)
+            for (const auto &loop : f.loops)
+                for (const auto &ce : loop) {
+                    auto &list = edge_surfaces_[static_cast<std::size_t>(ce.edge)];
+                    if (std::find(list.begin(), list.end(), f.surface) == list.end())
+                        list.push_back(f.surface);
+                }
+    }
 
     void run()
     {
@@ -121,13 +131,38 @@ private:
                 pts.push_back(c->origin + x * (a * std::cos(t)) + y * (b * std::sin(t)));
             }
             pts.push_back(p1);
+        } else if (c->kind == curve_kind::bspline) {
+            // Pull the approximation onto the surfaces that meet at the edge.
+            const surface_param *on[2] = {nullptr, nullptr};
+            int found = 0;
+            for (int s : edge_surfaces_[static_cast<std::size_t>(e)])
+                if (found < 2 && param_ok_[static_cast<std::size_t>(s)])
+                    on[found++] = &params_[static_cast<std::size_t>(s)];
+            std::string why;
+            if (!trace_spline_edge(*c, p0, p1, E.start == E.end, E.reversed != c->spline_reversed, on[0], on[1],
+                                   edge_tol(on[0], on[1]), pts, why)) {
+                warn("skipped faces bounded by a " + c->name + " edge (" + why + ")");
+                slot.emplace();
+                return nullptr;
+            }
         } else {
-            warn("skipped faces bounded by a " + c->name + " edge (curve type not supported)");
+            warn("skipped faces bounded by a " + c->name + " edge (" +
+                 (c->why.empty() ? std::string("curve type not supported") : c->why) + ")");
             slot.emplace();
             return nullptr;
         }
         slot = std::move(pts);
         return &*slot;
+    }
+
+    // The chordal tolerance for an edge: as fine as the faces it bounds need.
+    double edge_tol(const surface_param *a, const surface_param *b) const
+    {
+        double t = tol_;
+        for (const surface_param *s : {a, b})
+            if (s && s->kind != surface_kind::plane)
+                t = std::min(t, (s->kind == surface_kind::torus ? s->minor : s->radius) * 1e-3);
+        return t;
     }
 
     // The 3D points of each loop, without repeated neighbours; false when an
@@ -638,8 +673,8 @@ private:
         return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32) | static_cast<std::uint32_t>(b);
     }
 
-    // Triangulates one region and splits inner edges until the triangles lie
-    // within the tolerance of the surface.
+    // Triangulates one region and refines it until the triangles lie within
+    // the tolerance of the surface.
     void mesh_region(const face_frame &fr, std::vector<dvert> &verts, const std::vector<int> &outer,
                      const std::vector<std::vector<int>> &holes, bool reverse_output)
     {
@@ -651,87 +686,15 @@ private:
         for (const auto &d : verts)
             scaled.push_back({d.uv.u * us, d.uv.v * vs});
         std::vector<tri_indices> tris = triangulate_polygon(scaled, outer, holes);
-
-        std::set<std::uint64_t> boundary;
-        auto mark = [&](const std::vector<int> &ring) {
-            for (std::size_t k = 0; k < ring.size(); ++k) {
-                int a = ring[k], b = ring[(k + 1) % ring.size()];
-                boundary.insert(key(std::min(a, b), std::max(a, b)));
-            }
-        };
-        mark(outer);
-        for (const auto &h : holes)
-            mark(h);
-        std::unordered_map<std::uint64_t, std::size_t> owner;
-        std::vector<char> alive(tris.size(), 1);
-        for (std::size_t t = 0; t < tris.size(); ++t)
-            for (int e = 0; e < 3; ++e)
-                owner[key(tris[t][static_cast<std::size_t>(e)], tris[t][static_cast<std::size_t>((e + 1) % 3)])] = t;
-        auto P = [&](int i) -> const dvert & { return verts[static_cast<std::size_t>(i)]; };
-        auto inner = [&](int a, int b) {
-            return !boundary.count(key(std::min(a, b), std::max(a, b))) && owner.count(key(b, a));
-        };
-        auto deviation = [&](const tri_indices &t) {
-            double worst = 0.0;
-            for (int e = 0; e < 3; ++e) {
-                int a = t[static_cast<std::size_t>(e)], b = t[static_cast<std::size_t>((e + 1) % 3)];
-                if (!inner(a, b))
-                    continue;
-                v2 m{(P(a).uv.u + P(b).uv.u) / 2, (P(a).uv.v + P(b).uv.v) / 2};
-                worst = std::max(worst, length(fr.eval(m) - (P(a).xyz + P(b).xyz) * 0.5));
-            }
-            v2 c{(P(t[0]).uv.u + P(t[1]).uv.u + P(t[2]).uv.u) / 3, (P(t[0]).uv.v + P(t[1]).uv.v + P(t[2]).uv.v) / 3};
-            worst = std::max(worst, length(fr.eval(c) - (P(t[0]).xyz + P(t[1]).xyz + P(t[2]).xyz) * (1.0 / 3)));
-            return worst;
-        };
-        std::deque<std::size_t> queue;
-        for (std::size_t t = 0; t < tris.size(); ++t)
-            queue.push_back(t);
-        auto put = [&](tri_indices t) {
-            tris.push_back(t);
-            alive.push_back(1);
-            std::size_t id = tris.size() - 1;
-            for (int e = 0; e < 3; ++e)
-                owner[key(t[static_cast<std::size_t>(e)], t[static_cast<std::size_t>((e + 1) % 3)])] = id;
-            queue.push_back(id);
-        };
-        while (!queue.empty() && verts.size() < max_face_vertices) {
-            std::size_t t = queue.front();
-            queue.pop_front();
-            if (!alive[t] || deviation(tris[t]) <= face_tol_)
-                continue;
-            tri_indices T = tris[t];
-            int best = -1;
-            double best_len = -1.0;
-            for (int e = 0; e < 3; ++e) {
-                int a = T[static_cast<std::size_t>(e)], b = T[static_cast<std::size_t>((e + 1) % 3)];
-                double len = length(P(a).xyz - P(b).xyz);
-                if (inner(a, b) && len > best_len) {
-                    best_len = len;
-                    best = e;
-                }
-            }
-            if (best < 0)
-                continue;
-            int a = T[static_cast<std::size_t>(best)], b = T[static_cast<std::size_t>((best + 1) % 3)],
-                c = T[static_cast<std::size_t>((best + 2) % 3)];
-            std::size_t t2 = owner[key(b, a)];
-            tri_indices U = tris[t2];
-            int d = U[0] != a && U[0] != b ? U[0] : (U[1] != a && U[1] != b ? U[1] : U[2]);
-            v2 m{(P(a).uv.u + P(b).uv.u) / 2, (P(a).uv.v + P(b).uv.v) / 2};
-            int mi = add(verts, m, fr.eval(m));
-            alive[t] = 0;
-            alive[t2] = 0;
-            for (auto k : {key(a, b), key(b, c), key(c, a), key(b, a), key(a, d), key(d, b)})
-                owner.erase(k);
-            put({a, mi, c});
-            put({mi, b, c});
-            put({b, mi, d});
-            put({mi, a, d});
-        }
-        for (std::size_t t = 0; t < tris.size(); ++t)
-            if (alive[t])
-                emit(P(tris[t][0]).xyz, P(tris[t][1]).xyz, P(tris[t][2]).xyz, reverse_output);
+        refine_settings rs;
+        rs.u_scale = us;
+        rs.v_scale = vs;
+        rs.tolerance = face_tol_;
+        rs.max_vertices = verts.size() + max_face_vertices;
+        refine_region(verts, tris, [&fr](v2 uv) { return fr.eval(uv); }, rs);
+        for (const auto &t : tris)
+            emit(verts[static_cast<std::size_t>(t[0])].xyz, verts[static_cast<std::size_t>(t[1])].xyz,
+                 verts[static_cast<std::size_t>(t[2])].xyz, reverse_output);
     }
 
     const sat_model &m_;
@@ -739,6 +702,9 @@ private:
     double face_tol_ = 0.0; // tol_, tightened for small curved faces
     mesh_result &out_;
     std::vector<std::optional<std::vector<v3>>> edge_cache_;
+    std::vector<std::vector<int>> edge_surfaces_; // the surfaces of the faces at each edge
+    std::vector<surface_param> params_;
+    std::vector<char> param_ok_;
 };
 
 } // namespace

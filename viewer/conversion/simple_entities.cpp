@@ -18,21 +18,6 @@ fpt to_fpt(const cl_entity_point &p, double elevation)
     return {p.x, p.y, p.z + elevation};
 }
 
-bool same(const fpt &a, const fpt &b)
-{
-    return a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
-fpt plus(const fpt &a, const fpt &b)
-{
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-
-fpt minus(const fpt &a, const fpt &b)
-{
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
 // Exact zeros where the angle (brought into [0, 360)) makes them so.
 fpt rotate_about_z(const fpt &p, double degrees)
 {
@@ -57,7 +42,7 @@ cl_coord_frame circle_frame(const fpt &normal)
         // Y is the part of the world Z axis perpendicular to the normal.
         const fpt up{0.0, 0.0, 10.0};
         const fpt foot = fpt_closest_point(fpt{0.0, 0.0, 0.0}, normal, up, false);
-        const fpt v = minus(up, foot);
+        const fpt v = up - foot;
         frame.SetAxes(fpt_cross(v, normal), v);
     } else if (normal.z < 0.0) {
         const fpt y{0.0, 1.0, 0.0};
@@ -84,7 +69,7 @@ void convert_line(const cl_entity_record &record)
 {
     const fpt p1 = to_fpt(record.point1, record.elevation);
     const fpt p2 = to_fpt(record.point2, record.elevation);
-    if (same(p1, p2))
+    if (p1 == p2)
         return;
     if (conversion_state().has_faces && p1.z == 0.0 && p2.z == 0.0)
         return;
@@ -106,13 +91,13 @@ void convert_circle(const cl_entity_record &record)
 
     for (int a = 0; a < 360; a += 5) {
         // Each chord spans 30 degrees, so neighbouring chords overlap.
-        const fpt s = plus(frame.ocs_to_wcs(rotate_about_z(spoke, a)), w);
-        const fpt e = plus(frame.ocs_to_wcs(rotate_about_z(spoke, a + 30)), w);
+        const fpt s = frame.ocs_to_wcs(rotate_about_z(spoke, a)) + w;
+        const fpt e = frame.ocs_to_wcs(rotate_about_z(spoke, a + 30)) + w;
         if (thickness == 0.0) {
             scene_add_line(s.x, s.y, s.z, e.x, e.y, e.z, record.layer, c.red, c.green, c.blue);
         } else {
-            const fpt sh = plus(s, h);
-            const fpt eh = plus(e, h);
+            const fpt sh = s + h;
+            const fpt eh = e + h;
             scene_add_quad(s.x, s.y, s.z, sh.x, sh.y, sh.z, eh.x, eh.y, eh.z, e.x, e.y, e.z,
                            record.layer, c.red, c.green, c.blue);
         }
@@ -132,13 +117,13 @@ void convert_3dface(const cl_entity_record &record)
     const cl_rgb color = layer_draw_color(record.layer, false).value_or(face_default);
     conversion_state().has_faces = true;
 
-    if (same(p1, p2))
+    if (p1 == p2)
         add_triangle(p2, p3, p4, record.layer, color);
-    else if (same(p2, p3))
+    else if (p2 == p3)
         add_triangle(p1, p3, p4, record.layer, color);
-    else if (same(p1, p4) || same(p2, p4) || same(p3, p4))
+    else if (p1 == p4 || p2 == p4 || p3 == p4)
         add_triangle(p1, p2, p3, record.layer, color);
-    else if (same(p1, p3))
+    else if (p1 == p3)
         add_triangle(p1, p2, p4, record.layer, color);
     else
         scene_add_quad(p1.x, p1.y, p1.z, p2.x, p2.y, p2.z, p3.x, p3.y, p3.z, p4.x, p4.y, p4.z,

@@ -4,10 +4,10 @@
 #include "conversion/entity_callbacks.h"
 #include "tvlaccess.h"
 
-int load_block_definition(const char *library, const char *block)
+int load_block_definition(CString library, CString block)
 {
     reset_conversion_state();
-    if (library == nullptr || block == nullptr || *library == '\0' || *block == '\0')
+    if (library.IsEmpty() || block.IsEmpty())
         return -1;
     if (!ta_init(entity_callback, table_callback, nullptr))
         return -2;

@@ -1,5 +1,6 @@
 // Makes the reader deliver one block into the converters and so into current_scene.
 #pragma once
+#include "skelvane/cstring.h"
 
 // 1 delivered, -1 empty library or block, -2 the reader refused.
-int load_block_definition(const char *library, const char *block);
+int load_block_definition(CString library, CString block);

@@ -7,6 +7,7 @@
 // given, as SetLayerColorFile does) and, when it was delivered, writes one
 // line per triangle ("T" corners normal #RRGGBB), line ("L" ends #RRGGBB) and
 // point ("P" x y z) in adding order, then "triangles N lines M points K".
+// The scene is freed afterwards, so this is for tools, not for hosts with pictures.
 // The loader's result: 1 written, -1 empty library or block, -2 refused.
 extern "C" __attribute__((visibility("default"))) int
 tavrel_write_scene(const char *library, const char *block, const char *color_file,

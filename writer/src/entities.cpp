@@ -357,8 +357,8 @@ std::array<bool, 3> omitted_by(int omit)
 
 void ValueCoder::point(const double xyz[3], int count)
 {
-    // A recent point, repeated.
-    if (coding.point_ring) {
+    // A recent point, repeated (its coordinates live in the reals ring, so not without one).
+    if (coding.point_ring && cfg.ring > 0) {
         for (std::size_t e = 0; e < v.points.size(); ++e) {
             const PointEntry &p = v.points[e];
             if (p.index[0] == 0xFF)
@@ -379,7 +379,8 @@ void ValueCoder::point(const double xyz[3], int count)
     const int omits[] = {0, 0x60, 0x20, 0x40};
     for (int omit : omits) {
         const std::array<bool, 3> omitted = omitted_by(omit);
-        if (omit != 0 && (!coding.omit_coordinates || !v.has_previous || (count == 2 && omit == 0x60)))
+        if (omit != 0 &&
+            (!coding.omit_coordinates || !v.has_previous || cfg.ring == 0 || (count == 2 && omit == 0x60)))
             continue;
         for (int tmpl = explicit_template; tmpl >= 0; --tmpl) {
             if (tmpl != explicit_template && !coding.point_templates)

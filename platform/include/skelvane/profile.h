@@ -15,6 +15,7 @@ SKEL_API std::string GetPrivateProfileString(const std::string &section, const s
 
 // Sets `key` in `section` to `value`, adding the section and the key when they
 // are missing and creating the file when needed.  A null value removes the key.
-// False when the file cannot be written.
+// False when the file cannot be written, or when a name or the value holds a
+// line end.
 SKEL_API bool WritePrivateProfileString(const std::string &section, const std::string &key, const char *value,
                                         const std::string &file);

@@ -3,15 +3,32 @@
 // each run to its end before the next.
 #include "batch_interpreter.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <cstdio>
+#include <cerrno>
 #include <fstream>
+#include <string_view>
+#include <vector>
 
 #include "process_internal.h"
+#include "skelvane/paths.h"
+#include "skelvane/process.h"
 
 namespace {
+
+enum class step_kind { text, clear, run };
+
+struct batch_step {
+    step_kind kind = step_kind::text;
+    std::string out;  // written to standard output first (echo, ECHO text)
+    std::string line; // the command line, for messages
+    std::string program; // host path; empty when it was not found
+    std::vector<std::string> args;
+    std::vector<char *> argv;
+};
 
 std::string trimmed_left(const std::string &s)
 {
@@ -42,19 +59,127 @@ std::string upper(std::string s)
     return s;
 }
 
+bool is_relative(const std::string &name)
+{
+    const bool drive = name.size() >= 2 && name[1] == ':';
+    return !drive && name[0] != '/' && name[0] != '\\';
+}
+
+// The host path of a command's program, looked for where the batch file runs.
+std::string find_program(const std::string &name, const std::string &folder)
+{
+    std::string host;
+    if (name.empty())
+        return host;
+    const std::string where = !folder.empty() && is_relative(name) ? folder + "/" + name : name;
+    if (!skel_resolve_existing(where, host))
+        host.clear();
+    return host;
+}
+
+// --- What the started process does: only calls that are safe after fork ---
+
+void put(int fd, std::string_view text)
+{
+    const char *p = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+void put_number(int fd, unsigned long value)
+{
+    char digits[24];
+    std::size_t at = sizeof digits;
+    do
+        digits[--at] = static_cast<char>('0' + value % 10);
+    while ((value /= 10) != 0 && at > 0);
+    put(fd, std::string_view(digits + at, sizeof digits - at));
+}
+
+void cannot_run(const batch_step &step, DWORD error)
+{
+    put(STDERR_FILENO, "'");
+    put(STDERR_FILENO, step.line);
+    put(STDERR_FILENO, "' cannot be run (error ");
+    put_number(STDERR_FILENO, error);
+    put(STDERR_FILENO, ").\n");
+}
+
+// Runs one command to its end; its exit code, 9009 when it could not start.
+int run_step(const batch_step &step)
+{
+    if (step.program.empty()) {
+        cannot_run(step, ERROR_FILE_NOT_FOUND);
+        return 9009;
+    }
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        cannot_run(step, skel_windows_error(errno));
+        return 9009;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int err = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+        cannot_run(step, skel_windows_error(err));
+        return 9009;
+    }
+    if (pid == 0) {
+        ::execv(step.program.c_str(), step.argv.data());
+        const int err = errno;
+        ssize_t ignored = ::write(report[1], &err, sizeof err);
+        (void)ignored;
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int err = 0;
+    ssize_t got;
+    do
+        got = ::read(report[0], &err, sizeof err);
+    while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (got == static_cast<ssize_t>(sizeof err)) {
+        cannot_run(step, skel_windows_error(err));
+        return 9009;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
 } // namespace
 
-int skel_run_batch_file(const std::string &host_path)
+struct skel_batch_plan {
+    bool readable = false;
+    std::vector<batch_step> steps;
+};
+
+void skel_batch_plan_deleter::operator()(skel_batch_plan *plan) const
 {
+    delete plan;
+}
+
+skel_batch_plan_ptr skel_prepare_batch(const std::string &host_path, const std::string &folder)
+{
+    skel_batch_plan_ptr plan(new skel_batch_plan);
     std::ifstream in(host_path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "The batch file cannot be found.\n");
-        return 1;
-    }
+    if (!in)
+        return plan;
+    plan->readable = true;
     bool echo = true;
-    int last = 0;
     std::string raw;
     while (std::getline(in, raw)) {
+        // Lines may end in CR LF or in LF alone.
         while (!raw.empty() && (raw.back() == '\r' || raw.back() == '\n'))
             raw.pop_back();
         std::string line = trimmed_left(raw);
@@ -69,6 +194,7 @@ int skel_run_batch_file(const std::string &host_path)
         const std::string word = first_word_upper(line, rest);
         if (word == "REM")
             continue;
+        batch_step step;
         if (word == "ECHO") {
             const std::string setting = upper(rest);
             if (setting == "OFF")
@@ -76,35 +202,47 @@ int skel_run_batch_file(const std::string &host_path)
             else if (setting == "ON")
                 echo = true;
             else if (!rest.empty() || line.size() > 4)
-                std::printf("%s\n", rest.c_str());
+                step.out = rest + "\n";
             else
-                std::printf("ECHO is %s.\n", echo ? "on" : "off");
-            std::fflush(stdout);
+                step.out = std::string("ECHO is ") + (echo ? "on" : "off") + ".\n";
+            if (!step.out.empty())
+                plan->steps.push_back(std::move(step));
             continue;
         }
-        if (echo && !quiet) {
-            std::printf("\n>%s\n", line.c_str());
-            std::fflush(stdout);
-        }
+        if (echo && !quiet)
+            step.out = "\n>" + line + "\n";
         if (word == "CLS") {
-            if (::isatty(STDOUT_FILENO)) {
-                std::fputs("\x1b[H\x1b[2J", stdout);
-                std::fflush(stdout);
-            }
-            continue;
+            step.kind = step_kind::clear;
+        } else {
+            step.kind = step_kind::run;
+            step.line = line;
+            step.args = skel_split_command_line(line);
+            step.program = step.args.empty() ? std::string() : find_program(step.args[0], folder);
         }
-        DWORD error = 0;
-        skel_process *p = skel_start_process_in_group(line, "", &error, false);
-        if (!p) {
-            std::fprintf(stderr, "'%s' cannot be run (error %lu).\n", line.c_str(), static_cast<unsigned long>(error));
-            last = 9009;
-            continue;
-        }
-        skel_wait_process(p, -1);
-        unsigned long code = 0;
-        skel_process_exit_code(p, &code);
-        skel_close_process(p);
-        last = static_cast<int>(code);
+        plan->steps.push_back(std::move(step));
     }
-    return last;
+    // The argument vectors point into the strings, so they are made last.
+    for (batch_step &step : plan->steps) {
+        for (std::string &a : step.args)
+            step.argv.push_back(a.data());
+        step.argv.push_back(nullptr);
+    }
+    return plan;
+}
+
+void skel_run_batch(const skel_batch_plan &plan)
+{
+    if (!plan.readable) {
+        put(STDERR_FILENO, "The batch file cannot be found.\n");
+        ::_exit(1);
+    }
+    int last = 0;
+    for (const batch_step &step : plan.steps) {
+        put(STDOUT_FILENO, step.out);
+        if (step.kind == step_kind::clear && ::isatty(STDOUT_FILENO))
+            put(STDOUT_FILENO, "\x1b[H\x1b[2J");
+        else if (step.kind == step_kind::run)
+            last = run_step(step);
+    }
+    ::_exit(last);
 }

@@ -3,7 +3,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
 #include "skelvane/paths.h"
@@ -48,11 +48,37 @@ DWORD attributes_of(const struct stat &st)
     return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
 
+bool same_letter(char a, char b)
+{
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+
+// Wildcards as a file search knows them: '*' any run, '?' any one character,
+// every other character itself (so "[" in a name is no bracket expression).
 bool matches(const std::string &pattern, const char *name)
 {
     if (pattern == "*" || pattern == "*.*")
         return true;
-    return ::fnmatch(pattern.c_str(), name, FNM_CASEFOLD | FNM_NOESCAPE) == 0;
+    std::size_t p = 0, n = 0;
+    std::size_t star = std::string::npos, resume = 0;
+    const std::size_t length = std::strlen(name);
+    while (n < length) {
+        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && same_letter(pattern[p], name[n])))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
 }
 
 } // namespace
@@ -73,8 +99,8 @@ UINT GetDriveType(const std::string &root)
         if (!std::isalpha(static_cast<unsigned char>(root[0])) || (root.size() > 1 && root[1] != ':'))
             return DRIVE_NO_ROOT_DIR;
         letter = root[0];
-    } else if (root.size() >= 2 && is_separator(root[1])) {
-        return DRIVE_NO_ROOT_DIR; // \\server\share
+    } else if (root.size() > 1) {
+        return DRIVE_NO_ROOT_DIR; // \\server\share, or no root at all
     }
     std::string folder;
     struct stat st;

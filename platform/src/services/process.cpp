@@ -20,7 +20,6 @@
 
 struct skel_process {
     pid_t pid = -1;
-    bool own_group = true;
     bool ended = false;
     int status = 0;
 };
@@ -30,19 +29,6 @@ namespace {
 bool is_blank(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-DWORD windows_error(int err)
-{
-    switch (err) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM: return ERROR_ACCESS_DENIED;
-    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_INVALID_PARAMETER;
-    }
 }
 
 bool ends_with_nocase(const std::string &s, const char *suffix)
@@ -122,6 +108,19 @@ bool wait_limited(skel_process *p, long timeout_ms)
 
 } // namespace
 
+DWORD skel_windows_error(int err)
+{
+    switch (err) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM: return ERROR_ACCESS_DENIED;
+    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    default: return ERROR_INVALID_PARAMETER;
+    }
+}
+
 std::vector<std::string> skel_split_command_line(const std::string &line)
 {
     std::vector<std::string> args;
@@ -185,8 +184,7 @@ std::vector<std::string> skel_split_command_line(const std::string &line)
     return args;
 }
 
-skel_process *skel_start_process_in_group(const std::string &command_line, const std::string &current_folder,
-                                          DWORD *error, bool own_group)
+skel_process *skel_start_process(const std::string &command_line, const std::string &current_folder, DWORD *error)
 {
     auto fail = [error](DWORD code) -> skel_process * {
         if (error)
@@ -202,7 +200,10 @@ skel_process *skel_start_process_in_group(const std::string &command_line, const
     std::string folder;
     if (!current_folder.empty() && !skel_resolve_existing(current_folder, folder))
         return fail(ERROR_PATH_NOT_FOUND);
-    const bool batch = ends_with_nocase(program, ".bat") || ends_with_nocase(program, ".cmd");
+    // A batch file is read here, so the started process need not allocate.
+    skel_batch_plan_ptr plan;
+    if (ends_with_nocase(program, ".bat") || ends_with_nocase(program, ".cmd"))
+        plan = skel_prepare_batch(program, folder);
 
     std::vector<char *> argv;
     for (std::string &a : args)
@@ -211,25 +212,25 @@ skel_process *skel_start_process_in_group(const std::string &command_line, const
 
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
-        return fail(windows_error(errno));
+        return fail(skel_windows_error(errno));
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid < 0) {
         const int err = errno;
         ::close(report[0]);
         ::close(report[1]);
-        return fail(windows_error(err));
+        return fail(skel_windows_error(err));
     }
     if (pid == 0) {
-        if (own_group)
-            ::setpgid(0, 0);
+        ::setpgid(0, 0);
         int err = 0;
         if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
             err = errno;
-        } else if (batch) {
+        } else if (plan) {
             ::close(report[0]);
             ::close(report[1]);
-            ::_exit(skel_run_batch_file(program));
+            stop_inheriting_descriptors();
+            skel_run_batch(*plan);
         } else {
             stop_inheriting_descriptors();
             ::execv(program.c_str(), argv.data());
@@ -239,8 +240,7 @@ skel_process *skel_start_process_in_group(const std::string &command_line, const
         (void)ignored;
         ::_exit(127);
     }
-    if (own_group)
-        ::setpgid(pid, pid); // also here, so the group exists before we could stop it
+    ::setpgid(pid, pid); // also here, so the group exists before we could stop it
     ::close(report[1]);
     int err = 0;
     ssize_t got;
@@ -251,19 +251,13 @@ skel_process *skel_start_process_in_group(const std::string &command_line, const
     if (got == static_cast<ssize_t>(sizeof err)) {
         int status;
         ::waitpid(pid, &status, 0);
-        return fail(windows_error(err));
+        return fail(skel_windows_error(err));
     }
     auto *p = new skel_process;
     p->pid = pid;
-    p->own_group = own_group;
     if (error)
         *error = 0;
     return p;
-}
-
-skel_process *skel_start_process(const std::string &command_line, const std::string &current_folder, DWORD *error)
-{
-    return skel_start_process_in_group(command_line, current_folder, error, true);
 }
 
 bool skel_wait_process(skel_process *p, long timeout_ms)
@@ -296,7 +290,7 @@ void skel_terminate_process(skel_process *p)
 {
     if (!p || p->ended || poll_ended(p))
         return;
-    ::kill(p->own_group ? -p->pid : p->pid, SIGKILL);
+    ::kill(-p->pid, SIGKILL);
     skel_wait_process(p, -1);
 }
 

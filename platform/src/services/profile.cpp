@@ -154,6 +154,11 @@ std::string GetPrivateProfileString(const std::string &section, const std::strin
 bool WritePrivateProfileString(const std::string &section, const std::string &key, const char *value,
                                const std::string &file)
 {
+    const std::string bad_characters = "\r\n";
+    if (section.find_first_of(bad_characters) != std::string::npos ||
+        key.find_first_of(bad_characters) != std::string::npos ||
+        (value && std::string(value).find_first_of(bad_characters) != std::string::npos))
+        return false; // it would become lines of its own
     std::vector<ini_line> lines;
     read_lines(file, lines);
     std::string line_end = "\n";
