@@ -171,6 +171,34 @@ TEST_F(FolderChooserTest, EnterOnAnInvalidDriveAsksNothingAndKeepsTheText)
     EXPECT_EQ(chooser_.GetFolder(), "C:\\Tools\\");
 }
 
+TEST_F(FolderChooserTest, EnterOnRootsAndRelativeNames)
+{
+    chooser_.Open();
+    put("c:");
+    chooser_.Type('\r');
+    EXPECT_EQ(chooser_.GetFolder(), "C:\\");
+    EXPECT_EQ(box(), "C:\\");
+
+    chooser_.BrowseTo("C:\\WINNT");
+    put("\\\\"); // a network name being typed: nowhere to go
+    chooser_.Type('\r');
+    EXPECT_EQ(box(), "\\\\");
+    EXPECT_EQ(chooser_.GetFolder(), "C:\\WINNT\\");
+
+    put("..\\"); // a relative name: the box shows where the dialog went
+    chooser_.Type('\r');
+    EXPECT_EQ(chooser_.GetFolder(), "C:\\");
+    EXPECT_EQ(box(), "C:\\");
+    EXPECT_EQ(selection(), std::make_pair(3, 3));
+
+    put("Tools"); // another relative name goes there, but the box keeps what was typed
+    chooser_.Click(FOLDER_OPEN_ID);
+    EXPECT_EQ(chooser_.Result(), IDOK);
+    EXPECT_EQ(chooser_.GetFolder(), "C:\\Tools\\");
+    EXPECT_EQ(box(), "Tools");
+    EXPECT_TRUE(shown().empty());
+}
+
 TEST_F(FolderChooserTest, DeleteGoesToTheFolderTheTextNowNames)
 {
     chooser_.Open();
@@ -180,6 +208,18 @@ TEST_F(FolderChooserTest, DeleteGoesToTheFolderTheTextNowNames)
     chooser_.PressKey(VK_DELETE);
     EXPECT_EQ(chooser_.GetFolder(), "C:\\WINNT\\");
 
+    put("C:\\x");
+    c->sel_start = c->sel_end = 3;
+    chooser_.PressKey(VK_DELETE);
+    EXPECT_EQ(chooser_.GetFolder(), "C:\\");
+
+    put("Q:\\x"); // a drive that does not exist is not gone to
+    c->sel_start = c->sel_end = 3;
+    chooser_.PressKey(VK_DELETE);
+    EXPECT_EQ(box(), "Q:\\");
+    EXPECT_EQ(chooser_.GetFolder(), "C:\\");
+
+    chooser_.BrowseTo("C:\\WINNT");
     put("\\\\x");
     c->sel_start = c->sel_end = 2;
     chooser_.PressKey(VK_DELETE);

@@ -22,11 +22,12 @@ class TvlTest : public testing::Test {
 protected:
     rt::ScratchDir dir;
 
-    ToolRun tvl(const std::string &args)
+    // Runs tvl with the arguments; env holds assignments for its environment.
+    ToolRun tvl(const std::string &args, const std::string &env = "")
     {
         const std::string err_file = dir.file("stderr.txt");
         const char *exe = std::getenv("TVL_EXE_OVERRIDE") ? std::getenv("TVL_EXE_OVERRIDE") : TVL_EXE;
-        const std::string command = std::string("'") + exe + "' " + args + " 2>'" + err_file + "'";
+        const std::string command = env + " '" + exe + "' " + args + " 2>'" + err_file + "'";
         ToolRun r;
         std::FILE *p = popen(command.c_str(), "r");
         if (!p)
@@ -135,4 +136,104 @@ TEST_F(TvlTest, EveryCommandHasHelp)
     EXPECT_EQ(tvl("list --help").status, 0);
     EXPECT_EQ(tvl("dump --help").status, 0);
     EXPECT_NE(tvl("dump").status, 0);
+}
+
+TEST_F(TvlTest, DumpReadsOlderLibraries)
+{
+    // Version 25: no flag bytes in block and index records, and type number 25
+    // carries an explicit type name.
+    LibraryWriter w({.version = 25});
+    w.add_layer("0", 7, 0, "CONTINUOUS");
+    w.add_block("SUB", rt::PlainBlock().line("0", 0, 0, 1, 1).finish(), {.compression = tvlw::Compression::method1});
+    rt::PlainBlock b(0, 1, 2, 3);
+    b.entity(25);
+    for (char c : std::string("\6WIDGET"))
+        b.bytes().push_back(static_cast<std::uint8_t>(c));
+    b.str(8, "0").end_entity().insert("0", "SUB");
+    w.add_block("OLD", b.finish(),
+                {.compression = tvlw::Compression::method1, .dependencies = {{5, "0"}, {9, "SUB"}}});
+    const ToolRun r = tvl("dump " + save(w) + " OLD");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "T (0.\"LAYER\")(2.\"0\")(70.0)(62.7)(6.\"CONTINUOUS\")\n"
+                     "C (5005.\"_.LAYER\")(5005.\"_NEW\")(5005.\"0\")(5005.\"_COLOR\")(5003.7)(5005.\"0\")\n"
+                     "C (5005.\"_LTYPE\")(5005.\"CONTINUOUS\")(5005.\"0\")(5005.\"\")\n"
+                     "E (null)\n"
+                     "E (0.\"BLOCK\")(2.\"SUB\")(70.0)(10.(0 0 0))(1.\"\")\n"
+                     "E (0.\"LINE\")(8.\"0\")(10.(0 0 0))(11.(1 1 0))\n"
+                     "E (0.\"ENDBLK\")\n"
+                     "E (null)\n"
+                     "E (0.\"BLOCK\")(2.\"OLD\")(70.0)(10.(1 2 3))(1.\"\")\n"
+                     "E (0.\"WIDGET\")(8.\"0\")\n"
+                     "E (0.\"INSERT\")(8.\"0\")(2.\"SUB\")(10.(0 0 0))\n"
+                     "E (0.\"ENDBLK\")\n"
+                     "RESULT 1\n");
+}
+
+TEST_F(TvlTest, DumpOfCombinedData)
+{
+    // Setting 2: the requested block's data carries the nested block, which
+    // starts with one entity that is read but not delivered, and the layer.
+    LibraryWriter w({.version = 40, .combined_data = 2});
+    auto data = rt::PlainBlock().insert("WALLS", "B").finish();
+    const auto nested_at = static_cast<std::int32_t>(data.size());
+    auto nested = rt::PlainBlock(0, 5, 5, 0).line("HIDDEN", 9, 9, 9, 9).line("WALLS", 0, 0, 2, 2).finish();
+    data.insert(data.end(), nested.begin(), nested.end());
+    const auto layer_at = static_cast<std::int32_t>(data.size());
+    for (int c : {5, int('W'), int('A'), int('L'), int('L'), int('S'), 7, 0, 0, 0})
+        data.push_back(static_cast<std::uint8_t>(c));
+    w.add_block("A", data,
+                {.compression = tvlw::Compression::method2,
+                 .dependencies = {{5, "WALLS", layer_at, {}}, {9, "B", nested_at, {}}}});
+    const ToolRun r = tvl("dump " + save(w) + " A");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "T (0.\"LAYER\")(2.\"WALLS\")(70.0)(62.7)(6.\"\")\n"
+                     "C (5005.\"_.LAYER\")(5005.\"_NEW\")(5005.\"WALLS\")(5005.\"_COLOR\")(5003.7)(5005.\"WALLS\")\n"
+                     "C (5005.\"_LTYPE\")(5005.\"\")(5005.\"WALLS\")(5005.\"\")\n"
+                     "E (null)\n"
+                     "E (0.\"BLOCK\")(2.\"B\")(70.0)(10.(5 5 0))(1.\"\")\n"
+                     "E (0.\"LINE\")(8.\"WALLS\")(10.(0 0 0))(11.(2 2 0))\n"
+                     "E (0.\"ENDBLK\")\n"
+                     "E (null)\n"
+                     "E (0.\"BLOCK\")(2.\"A\")(70.0)(10.(0 0 0))(1.\"\")\n"
+                     "E (0.\"INSERT\")(8.\"WALLS\")(2.\"B\")(10.(0 0 0))\n"
+                     "E (0.\"ENDBLK\")\n"
+                     "RESULT 1\n");
+}
+
+TEST_F(TvlTest, DecompressionErrorsAreShownInMessageBoxes)
+{
+    rt::PlainBlock b;
+    for (int i = 0; i < 20; ++i)
+        b.line("WALLS", 0, 0, 1, 1);
+    LibraryWriter w;
+    w.add_block("BAD", b.finish(), {.compression = tvlw::Compression::method2});
+    tvlw::Layout layout;
+    auto bytes = w.bytes(&layout);
+    // The record: type, name, flags, four links, dependency and prototype
+    // offsets, then the stored length and the first chunk's header.
+    const std::size_t chunk = layout.blocks["BAD"] + 1 + 4 + 1 + 16 + 4 + 4 + 4;
+    const int plain = bytes[chunk] | (bytes[chunk + 1] << 8);
+    const int stored = bytes[chunk + 2] | (bytes[chunk + 3] << 8);
+    ASSERT_LT(stored, plain);
+    const std::string log = dir.file("boxes.log");
+    const std::string env = "SKELVANE_UI='script:" + dir.file("answers.txt") + "' SKELVANE_UI_LOG='" + log + "'";
+    rt::write_bytes(dir.file("answers.txt"), {'y', 'e', 's', '\n'});
+
+    bytes[chunk + 4] |= 7; // a method that does not exist
+    rt::write_bytes(dir.file("cx.tvl"), bytes);
+    ToolRun r = tvl("dump '" + dir.file("cx.tvl") + "' BAD", env);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "RESULT 0\n");
+    EXPECT_EQ(rt::read_file(log), "box\tMessage\t\\nERROR: Decompressing Cx buffer.\\n\\nDisplay additional messages?"
+                                  "\tYESNO\tSTOP\tSYSTEM\tYES\n");
+
+    bytes[chunk] = 0; // plain length below the stored length
+    bytes[chunk + 1] = 0;
+    rt::write_bytes(dir.file("short.tvl"), bytes);
+    std::remove(log.c_str());
+    r = tvl("dump '" + dir.file("short.tvl") + "' BAD", env);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "RESULT 0\n");
+    EXPECT_EQ(rt::read_file(log), "box\tMessage\t\\nERROR: Corrupted library file.\\n\\nDisplay additional messages?"
+                                  "\tYESNO\tSTOP\tSYSTEM\tYES\n");
 }

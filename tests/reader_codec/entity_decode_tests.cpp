@@ -227,3 +227,43 @@ TEST(EntityDecode, ComplexSequencesAndPaperSpace)
 }
 
 } // namespace
+
+namespace {
+
+// Group codes below zero (entity names, -3 short) are codes like any other,
+// also when a group template supplies them.
+TEST(EntityDecode, TemplatesCarryNegativeGroupCodes)
+{
+    tvlw::Settings s;
+    s.ring_size = 60;
+    s.record_ref_width = 2;
+    s.coding = 0;
+    use_settings(s);
+    bytes data = {0, 1};
+    raw::group_code(data, -3);
+    data.insert(data.end(), {5, 8, 1, 'A', 0});
+    // Cache slot 0 with -3 replaced: its code list becomes template slot 0.
+    data.push_back(1);
+    raw::group_code(data, -3);
+    data.insert(data.end(), {6, 0});
+    // Template slot 0 on cache slot 1: one group, code -3, value only.
+    data.insert(data.end(), {(1 << 6) | 2, 7});
+    work_file work(data);
+    const char *expected[] = {"(0.\"LINE\")(-3.5)(8.\"A\")", "(0.\"LINE\")(-3.6)(8.\"A\")",
+                              "(0.\"LINE\")(-3.7)(8.\"A\")"};
+    for (const char *text : expected) {
+        resbuf *chain = ent_read(work.f, true);
+        ASSERT_NE(chain, nullptr);
+        std::string got;
+        char buf[256];
+        for (const resbuf *rb = chain; rb; rb = rb->next) {
+            rb_format(rb, buf, sizeof buf);
+            got += buf;
+        }
+        EXPECT_EQ(got, text);
+        rb_release(chain);
+    }
+    EXPECT_EQ(std::fgetc(work.f), EOF);
+}
+
+} // namespace

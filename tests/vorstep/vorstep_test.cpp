@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "sat_builder.h"
+#include "bspline.h"
 #include "sat_model.h"
 #include "sat_text.h"
 #include "solid_mesher.h"
@@ -356,4 +357,24 @@ TEST(VorstepBodies, MirroredAndSeveralBodies)
         expect_near_rel(m.volume, 6 + pi * 1.5 * 1.5 * 4, 0.01, "volume");
         EXPECT_TRUE(m.watertight);
     }
+}
+
+TEST(VorstepCurves, MalformedSplineDataIsRefused)
+{
+    auto parse = [](const std::string &text) {
+        sat_text sat;
+        std::string error;
+        EXPECT_TRUE(sat_split("c " + text + " #", sat, error));
+        bspline_curve c;
+        std::string why;
+        return parse_bspline(sat.records[0].tokens, 0, c, why);
+    };
+    EXPECT_TRUE(parse("nubs 1 open 2 0 1 1 1 0 0 0 1 1 1"));
+    EXPECT_FALSE(parse("nubs 3 open 2 0 3 1 3 0 0 0 1 1 1"));        // too few controls
+    EXPECT_FALSE(parse("nubs 3 open 2 0 2 1 2 0 0 0 1 1 1 2 2 2"));  // degree above the controls
+    EXPECT_FALSE(parse("nubs 99 open 2 0 1 1 1 0 0 0 1 1 1"));       // degree out of range
+    EXPECT_FALSE(parse("nubs 1 open 999999 0 1 1 1 0 0 0 1 1 1"));   // count beyond the data
+    EXPECT_FALSE(parse("nubs 1 open 2 1 1 0 1 0 0 0 1 1 1"));        // knots going back
+    EXPECT_FALSE(parse("nurbs 1 open 2 0 1 1 1 0 0 0 0 1 1 1 1"));   // zero weight
+    EXPECT_FALSE(parse("nubs 1 open 2 0 1 1 1 0 0 0 1 1 nan"));
 }

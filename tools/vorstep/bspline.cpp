@@ -151,6 +151,10 @@ bool parse_bspline(const std::vector<std::string> &t, std::size_t pos, bspline_c
         return false;
     }
     std::size_t controls = knots.size() - static_cast<std::size_t>(degree) + 1;
+    if (controls < static_cast<std::size_t>(degree) + 1) {
+        why = "too few B-spline control points for its degree";
+        return false;
+    }
     std::size_t per = out.rational ? 4 : 3;
     if (controls > max_controls || controls * per > t.size() - std::min(t.size(), pos)) {
         why = "B-spline control points missing";
