@@ -179,9 +179,12 @@ bool point_read(std::FILE *work, int count, double xyz[3])
     // significant bit first, in coordinate order (at most 3 x 23 bits).
     if (tmpl != explicit_template && cfg.fixed_point) {
         int sum = 0;
-        for (int i = 0; i < count; ++i)
-            if (!omitted[i] && type_is_fixed(types[i]))
+        for (int i = 0; i < count; ++i) {
+            if (!omitted[i] && type_is_fixed(types[i])) {
                 sum += fixed_bits(types[i]);
+                xyz[i] = 0.0; // a field of no bits
+            }
+        }
         if (sum != 0) {
             unsigned char b[9] = {};
             if (!read_bytes(work, b, static_cast<std::size_t>((sum + 7) / 8)))

@@ -267,3 +267,30 @@ TEST(EntityDecode, TemplatesCarryNegativeGroupCodes)
 }
 
 } // namespace
+
+namespace {
+
+// With no fraction bits, type 9 is a field of no bits: the value 0, also when
+// a point template supplies the type.
+TEST(EntityDecode, FixedPointFieldsOfNoBits)
+{
+    tvlw::Settings s;
+    s.fraction_bits = 0;
+    use_settings(s);
+    bytes data = {0, 9, 0};
+    raw::f64(data, 2.5);
+    data.push_back(1);
+    data.push_back(0x80); // template 0: types 9, 0, 1
+    raw::f64(data, -4.0);
+    work_file work(data);
+    for (double expected_y : {2.5, -4.0}) {
+        double p[3] = {99, 99, 99};
+        ASSERT_TRUE(point_read(work.f, 3, p));
+        EXPECT_EQ(p[0], 0.0);
+        EXPECT_EQ(p[1], expected_y);
+        EXPECT_EQ(p[2], 0.0);
+    }
+    EXPECT_EQ(std::fgetc(work.f), EOF);
+}
+
+} // namespace
