@@ -122,9 +122,9 @@ symbol chair()
              {{0, 40, 48}, {45, 40, 48}, {45, 45, 48}, {0, 45, 48},
               {0, 48, 95}, {45, 48, 95}, {45, 53, 95}, {0, 53, 95}},
              {{1, 2, 6, 5}, {2, 3, 7, 6}, {3, 4, 8, 7}, {4, 1, 5, 8}, {5, 6, 7, 8}});
-    for (Point leg : {Point{3, 3, 0}, Point{42, 3, 0}, Point{42, 42, 0}, Point{3, 42, 0}})
-        polyline(s.entities, "BRASS", {leg, {leg.x, leg.y, 42}}, 8);
-    // A stretcher between the front legs.
+    for (Point leg : {Point{1, 1, 0}, Point{40, 1, 0}, Point{40, 40, 0}, Point{1, 40, 0}})
+        box(s.entities, "BRASS", leg, {leg.x + 4, leg.y + 4, 42});
+    // A stretcher around the legs, drawn as a 3D polyline.
     polyline(s.entities, "BRASS", {{3, 3, 15}, {42, 3, 15}, {42, 42, 15}, {3, 42, 15}}, 8 | 1);
     return s;
 }
@@ -150,19 +150,23 @@ symbol lamp()
 symbol globe()
 {
     symbol s{"GLOBE", {"GLASS", "BRASS"}, {}};
-    const int m = 9;
-    const int n = 24;
-    std::vector<Point> dome;
+    // A sphere as a mesh of latitude rows from pole to pole, closed around.
+    const int m = 17;
+    const int n = 32;
+    std::vector<Point> sphere;
     for (int i = 0; i < m; ++i) {
-        const double a = pi / 2 * i / (m - 1);
+        const double a = -pi / 2 + pi * i / (m - 1);
         for (int j = 0; j < n; ++j) {
             const double b = 2 * pi * j / n;
-            dome.push_back({30 * std::cos(a) * std::cos(b), 30 * std::cos(a) * std::sin(b),
-                            20 + 30 * std::sin(a)});
+            sphere.push_back({30 * std::cos(a) * std::cos(b), 30 * std::cos(a) * std::sin(b),
+                              62 + 30 * std::sin(a)});
         }
     }
-    mesh(s.entities, "GLASS", m, n, dome, 32);
-    s.entities.push_back(cylinder("BRASS", {0, 0, 0}, 30, 20));
+    mesh(s.entities, "GLASS", m, n, sphere, 32);
+    // Its stand: a foot, a post and a ring around the equator.
+    s.entities.push_back(cylinder("BRASS", {0, 0, 0}, 16, 3));
+    s.entities.push_back(cylinder("BRASS", {0, 0, 3}, 2.5, 29));
+    s.entities.push_back(cylinder("BRASS", {0, 0, 61}, 33, 2));
     return s;
 }
 
