@@ -20,6 +20,7 @@ constexpr int DIALOG_CANCEL_ID = 2;      // Cancel (IDCANCEL)
 
 // Flags of the dialog settings.
 constexpr DWORD OFN_HIDEREADONLY = 0x4;
+constexpr DWORD OFN_NOCHANGEDIR = 0x8;
 constexpr DWORD OFN_ENABLEHOOK = 0x20;
 constexpr DWORD OFN_PATHMUSTEXIST = 0x800;
 constexpr DWORD OFN_EXPLORER = 0x80000;
@@ -141,6 +142,7 @@ protected:
 private:
     void press_open();
     void change_folder(const std::string &folder);
+    void change_current_folder(const std::string &folder);
     void dialog_key(char ch);
     std::string initial_folder() const;
 

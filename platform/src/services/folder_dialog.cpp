@@ -139,7 +139,7 @@ void CFileDialog::Open()
                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {340, 288, 415, 311}, 2});
     controls_.push_back({DIALOG_CANCEL_ID, skel_control_kind::button, "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0,
                          {340, 318, 415, 341}, 2});
-    folder_ = initial_folder();
+    change_current_folder(initial_folder());
     file_name_.clear();
     focus_ = FILE_NAME_BOX_ID;
     default_id_ = DIALOG_OPEN_ID;
@@ -382,8 +382,17 @@ void CFileDialog::press_open()
 
 void CFileDialog::change_folder(const std::string &folder)
 {
-    folder_ = folder;
+    change_current_folder(folder);
     OnFolderChange();
+}
+
+// Like the system's dialog, browsing moves the process's current folder along,
+// so relative names typed afterwards count from the folder shown.
+void CFileDialog::change_current_folder(const std::string &folder)
+{
+    folder_ = folder;
+    if (!(m_ofn.flags & OFN_NOCHANGEDIR))
+        SetCurrentDirectory(folder_);
 }
 
 std::string CFileDialog::GetFolderPath() const
