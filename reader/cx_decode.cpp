@@ -56,35 +56,24 @@ int decode_symbol(cx_model &m, bit_reader &in)
     int lo = 0;
     unsigned w = m.total;
     if (!m.linear) {
-        unsigned base = 0; // sum of the frequencies below rank lo
+        // The interval of ranks still in play is [lo, end); w is its mass.
+        int end = cx_model::symbols;
         do {
             const unsigned half = w / 2;
             int j = lo;
             unsigned sum = 0;
             if (half != 0) {
-                // Smallest j whose prefix sum reaches base + half.
-                const unsigned target = base + half;
-                unsigned rem = target;
-                int pos = 0;
-                for (int step = 256; step != 0; step >>= 1) {
-                    if (pos + step <= cx_model::symbols && m.tree[pos + step] < rem) {
-                        pos += step;
-                        rem -= m.tree[pos];
-                    }
-                }
-                if (pos >= cx_model::symbols)
-                    return -1;
-                j = pos + 1;
-                sum = half - rem + m.freq[pos];
+                j = cx_model_find(m, lo, end, m.prefix[lo] + half);
+                sum = static_cast<unsigned>(m.prefix[j] - m.prefix[lo]);
             }
             unsigned bit;
             if (!in.read(1, bit))
                 return -1;
             if (bit) {
                 lo = j;
-                base += sum;
                 w -= sum;
             } else {
+                end = j;
                 w = sum;
             }
             if (lo >= cx_model::symbols)

@@ -161,6 +161,17 @@ TEST_F(faces, collapse_rules_in_order)
     expect_point(triangles()[2].corner_c, 1, 1, 0);
 }
 
+TEST_F(faces, with_two_repeats_the_earlier_rule_wins)
+{
+    face("0", {0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 0, 0}); // P2 = P3 before P1 = P4: P1 P3 P4
+    face("0", {0, 0, 0}, {1, 0, 0}, {0, 0, 0}, {1, 0, 0}); // P2 = P4 before P1 = P3: P1 P2 P3
+    ASSERT_EQ(triangles().size(), 2u);
+    expect_point(triangles()[0].corner_b, 1, 0, 0);
+    expect_point(triangles()[0].corner_c, 0, 0, 0);
+    expect_point(triangles()[1].corner_b, 1, 0, 0);
+    expect_point(triangles()[1].corner_c, 0, 0, 0);
+}
+
 TEST_F(faces, four_corners_give_two_triangles)
 {
     face("0", {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0});

@@ -89,6 +89,32 @@ TEST_F(tvl_render, camera_turns_the_panel_edge_on)
     EXPECT_EQ(p.color(34, 20), 0u);
 }
 
+TEST_F(tvl_render, symbol_lines_are_drawn_unless_switched_off)
+{
+    std::vector<tvlw::Entity> entities = panel();
+    // A vertical line just in front of the panel's middle.
+    entities.push_back(make("LINE")(10, Point{0, -0.5, -0.9})(11, Point{0, -0.5, 0.9}));
+    const std::string lib = library({{"PANEL", entities}});
+    auto middle_row = [&](const std::vector<std::string> &extra) {
+        std::vector<std::string> args = {"render", lib, "PANEL", "-o", path("l.png"), "--size", "64"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const tvl_result r = tvl(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        picture p;
+        EXPECT_TRUE(read_png(path("l.png"), p));
+        std::vector<unsigned> row;
+        for (int x = 28; x < 36 && p.width == 64; ++x)
+            row.push_back(p.color(x, 32));
+        return row;
+    };
+    const std::vector<unsigned> with_lines = middle_row({});
+    const std::vector<unsigned> without = middle_row({"--no-lines"});
+    ASSERT_EQ(without.size(), 8u);
+    for (unsigned c : without)
+        EXPECT_EQ(c, without[0]); // the panel alone
+    EXPECT_NE(with_lines, without);
+}
+
 TEST_F(tvl_render, all_renders_every_listed_symbol_with_progress)
 {
     const std::string lib = library({{"A", panel()}, {"B/C", panel()}});

@@ -172,7 +172,8 @@ TEST_F(SolidsTest, ConverterFacesAreReadAndTemporaryFilesRemoved)
 {
     std::ofstream(root_ / "faces.txt") << one_face;
     converter("test \"$#\" = 2 || exit 3\ncp \"" + (root_ / "faces.txt").string() +
-              "\" \"$2\"\ncp \"$1\" \"$1.copy\"\n: > \"${2%_faces.dxf}.dxf\"");
+              "\" \"$2\"\ncp \"$1\" \"$1.copy\"\n: > \"${2%_faces.dxf}.dxf\"\n"
+              "printf '%s\\n' \"$1\" \"$2\" \"$(pwd)\" > ../args.txt");
     std::ofstream(tmp("1rp_3dsolid_tmp.dbg")) << "old";
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
     EXPECT_EQ(current_scene->triangles.size(), 2u);
@@ -183,6 +184,10 @@ TEST_F(SolidsTest, ConverterFacesAreReadAndTemporaryFilesRemoved)
     EXPECT_FALSE(fs::exists(tmp("1rp_3dsolid_tmp.dxf")));
     EXPECT_EQ(conversion_state().new_dxf_path, tmp("1rp_3dsolid_new.dxf").string());
     EXPECT_EQ(log(), "");
+    // Started in the viewer's folder with the two paths as its arguments.
+    EXPECT_EQ(slurp(root_ / "args.txt"), tmp("1rp_3dsolid_tmp.sat").string() + "\n" +
+                                             tmp("1rp_3dsolid_tmp_faces.dxf").string() + "\n" +
+                                             (root_ / "app").string() + "\n");
 }
 
 TEST_F(SolidsTest, HungConverterIsStoppedAfterTheWait)
@@ -222,4 +227,61 @@ TEST_F(SolidsTest, OverlongCommandLineIsReportedAsNotStarted)
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
     EXPECT_NE(log().find("File Conversion failure. Process could not be started.\\n\\nCould not convert solids file:"),
               std::string::npos);
+}
+
+TEST_F(SolidsTest, TableOpensOnlyALayerTableAndUsesUpItsNextPair)
+{
+    LayerColorTable.assign(256, 0x00C8C8C8);
+    LayerColorTable[7] = 0x00000077;
+    std::ofstream(tmp("t.dxf"))
+        // A TABLE inside the layer table still ends the record before it.
+        << "0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nended_t\n62\n7\n0\nTABLE\n2\nLAYER\n2\nkept_t\n0\nENDTAB\n"
+           // Another table: its LAYER records are not layers.
+           "0\nTABLE\n2\nLTYPE\n0\nLAYER\n2\nnot_t\n62\n7\n0\nENDTAB\n"
+           "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\nended_t\n"
+           // The pair after TABLE is used up, here a 3DFACE that is then lost;
+           // the pending face is added first.
+           "0\nTABLE\n0\n3DFACE\n8\nnot_t\n0\nENDSEC\n";
+    read_faces_file(tmp("t.dxf").string());
+    EXPECT_EQ(layer_color_map().at("ended_t"), "7");
+    EXPECT_EQ(layer_color_map().count("kept_t"), 0u); // no colour: not recorded
+    EXPECT_EQ(layer_color_map().count("not_t"), 0u);
+    ASSERT_EQ(current_scene->triangles.size(), 2u);
+    EXPECT_EQ(current_scene->triangles[0].color, 0x000077u);
+}
+
+TEST_F(SolidsTest, NewDxfNameChangesOnlyTheFileName)
+{
+    converter("exit 0");
+    setenv("TMPDIR", (root_ / "tmp" / "a_tmp.d").c_str(), 1);
+    fs::create_directories(root_ / "tmp" / "a_tmp.d");
+    fs::create_directories(root_ / "tmp" / "a_new.d");
+    std::ofstream(root_ / "tmp" / "a_new.d" / "1rp_3dsolid_new.dxf") << "someone else's";
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    EXPECT_EQ(conversion_state().new_dxf_path, (root_ / "tmp" / "a_tmp.d" / "1rp_3dsolid_new.dxf").string());
+    EXPECT_TRUE(fs::exists(root_ / "tmp" / "a_new.d" / "1rp_3dsolid_new.dxf"));
+    EXPECT_TRUE(fs::exists(root_ / "tmp" / "a_tmp.d" / "1rp_3dsolid_tmp.sat"));
+}
+
+TEST_F(SolidsTest, QuoteInAPathIsReportedAsNotStarted)
+{
+    converter("exit 0");
+    const fs::path quoted = root_ / "tmp" / "q\"d";
+    fs::create_directories(quoted);
+    setenv("TMPDIR", quoted.c_str(), 1);
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_body_tmp");
+    const std::string program = viewer_app().folder + "\\\\3dsolids_files\\\\Vorstep.exe";
+    const std::string sat = (quoted / "1rp_body_tmp.sat").string(), faces = (quoted / "1rp_body_tmp_faces.dxf").string();
+    EXPECT_EQ(log(), "box\tSkelvane\t" + program + "\\n \"" + sat + "\" \"" + faces +
+                         "\"\\nFile Conversion failure. Process could not be started.\\n\\nCould not convert solids "
+                         "file:\\n\\n" + sat + "\\n\\n to: \\n\\n" + faces + "\tOK\tNONE\tAPPL\tOK\n");
+}
+
+TEST_F(SolidsTest, OverlongTemporaryFolderSkipsTheSolid)
+{
+    converter("exit 0");
+    setenv("TMPDIR", (root_ / "tmp" / std::string(520, 'x')).c_str(), 1);
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    EXPECT_EQ(log(), "");
+    EXPECT_TRUE(current_scene->triangles.empty());
 }

@@ -96,3 +96,17 @@ TEST_F(TextFileTest, FindsFilesWithoutRegardToCase)
     cl_input_file in;
     EXPECT_TRUE(in.OpenRead((folder + "/DOOR.TXT").c_str()));
 }
+
+TEST_F(TextFileTest, OnlyACrLfPairEndsATextLine)
+{
+    std::string path = folder + "/cr.txt";
+    std::ofstream(path, std::ios::binary) << "a\rb\r\nc\r";
+    cl_input_file in;
+    ASSERT_TRUE(in.OpenRead(path.c_str()));
+    CString line;
+    ASSERT_TRUE(in.ReadString(line));
+    EXPECT_EQ(line, "a\rb");
+    ASSERT_TRUE(in.ReadString(line));
+    EXPECT_EQ(line, "c\r"); // a CR at the end of the file is no line end
+    EXPECT_FALSE(in.ReadString(line));
+}

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 #include "../../viewer/interface/scene_export.h"
 #include "commands.h"
 #include "skelvane/paths.h"
@@ -45,6 +47,52 @@ void deliver(std::FILE *text, const std::string &output)
         fail("cannot write " + (output.empty() ? std::string("standard output") : output));
 }
 
+// The reader reports on standard output.  While a symbol loads its messages
+// are caught and passed on to standard error, so that standard output carries
+// the scene text alone.
+class reader_messages_to_stderr {
+public:
+    reader_messages_to_stderr()
+    {
+        std::fflush(stdout);
+        caught_ = std::tmpfile();
+        if (caught_ != nullptr)
+            saved_ = dup(STDOUT_FILENO);
+        if (saved_ >= 0 && dup2(fileno(caught_), STDOUT_FILENO) < 0) {
+            close(saved_);
+            saved_ = -1;
+        }
+    }
+    ~reader_messages_to_stderr()
+    {
+        std::fflush(stdout);
+        if (saved_ >= 0) {
+            dup2(saved_, STDOUT_FILENO);
+            close(saved_);
+        }
+        if (caught_ == nullptr)
+            return;
+        std::rewind(caught_);
+        char buffer[4096];
+        std::size_t n;
+        char last = '\n';
+        while ((n = std::fread(buffer, 1, sizeof buffer, caught_)) > 0) {
+            std::fwrite(buffer, 1, n, stderr);
+            last = buffer[n - 1];
+        }
+        // The reader's messages start with a line break rather than end with one.
+        if (last != '\n')
+            std::fputc('\n', stderr);
+        std::fclose(caught_);
+    }
+    reader_messages_to_stderr(const reader_messages_to_stderr &) = delete;
+    reader_messages_to_stderr &operator=(const reader_messages_to_stderr &) = delete;
+
+private:
+    std::FILE *caught_ = nullptr;
+    int saved_ = -1;
+};
+
 void run(const scene_options &o)
 {
     if (!skel_file_exists(o.library.c_str()))
@@ -56,8 +104,12 @@ void run(const scene_options &o)
     std::FILE *text = std::tmpfile();
     if (text == nullptr)
         fail(std::string("cannot create a temporary file: ") + std::strerror(errno));
-    const int loaded = tavrel_write_scene(o.library.c_str(), o.symbol.c_str(),
-                                          o.colors.empty() ? nullptr : o.colors.c_str(), text);
+    int loaded = 0;
+    {
+        const reader_messages_to_stderr redirect;
+        loaded = tavrel_write_scene(o.library.c_str(), o.symbol.c_str(),
+                                    o.colors.empty() ? nullptr : o.colors.c_str(), text);
+    }
     if (loaded != 1) {
         std::fclose(text);
         fail("cannot load symbol " + o.symbol + " from " + o.library);

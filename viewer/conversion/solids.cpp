@@ -1,5 +1,6 @@
 #include "conversion/solids.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,11 +32,13 @@ std::string format_base(const char *pattern, const std::string &temp, int number
 
 void remove_file(const std::string &path) { skel_remove(path.c_str()); }
 
-// The DXF path with "_tmp." turned into "_new.".
+// The DXF path with "_tmp." turned into "_new.".  Only the file name's own
+// "_tmp." is replaced: a temporary folder that happens to hold the same text
+// must not send the deletion into another folder.
 std::string new_dxf_path(const std::string &dxf)
 {
     std::string out = dxf;
-    const std::size_t at = out.find("_tmp.");
+    const std::size_t at = out.rfind("_tmp.");
     if (at != std::string::npos)
         out.replace(at, 5, "_new.");
     return out;
@@ -49,6 +52,17 @@ void start_failure_box(const std::string &program, const std::string &command_li
     std::string text = program + "\n" + command_line + "\n" + "File Conversion failure. Process could not be started." +
                        "\n\nCould not convert solids file:\n\n" + s.sat_path + "\n\n to: \n\n" + s.faces_path;
     show_box(text);
+}
+
+// A decimal integer as atol reads it, held to the range of int.
+int read_int(const std::string &text)
+{
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
 }
 
 std::string trim(const std::string &s)
@@ -74,7 +88,7 @@ struct pending_face {
 
 class faces_reader {
 public:
-    void pair(int code, const std::string &value, long number, double real)
+    void pair(int code, const std::string &value, int number, double real)
     {
         if (in_layer_table_) {
             layer_pair(code, value, number);
@@ -88,7 +102,14 @@ public:
         entity_pair(code, value, number, real);
     }
 
-    void table_start() { close_face_if_any(); }
+    // (0, "TABLE") is a group-0 pair like any other before it opens a table.
+    void table_start()
+    {
+        if (in_layer_table_)
+            end_layer();
+        else if (in_entities_)
+            close_face_if_any();
+    }
     void enter_layer_table() { in_layer_table_ = true; }
 
 private:
@@ -99,7 +120,7 @@ private:
         layer_ = pending_layer{};
     }
 
-    void layer_pair(int code, const std::string &value, long number)
+    void layer_pair(int code, const std::string &value, int number)
     {
         if (code == 0) {
             end_layer();
@@ -110,7 +131,7 @@ private:
         if (code == 2)
             layer_.name = value;
         else if (code == 62)
-            layer_.color = static_cast<int>(number);
+            layer_.color = number;
     }
 
     void close_face_if_any()
@@ -120,7 +141,7 @@ private:
         face_ = pending_face{};
     }
 
-    void entity_pair(int code, const std::string &value, long number, double real)
+    void entity_pair(int code, const std::string &value, int number, double real)
     {
         if (code == 0) {
             close_face_if_any();
@@ -132,7 +153,7 @@ private:
         if (code == 8) {
             face_.layer = value;
         } else if (code == 70) {
-            face_.flags = static_cast<int>(number);
+            face_.flags = number;
         } else if (code >= 10 && code <= 33 && code % 10 <= 3) {
             const int corner = code % 10;
             const int axis = code / 10 - 1;
@@ -203,19 +224,19 @@ void read_faces_file(const CString &path)
     if (!file.OpenRead(path))
         return;
     faces_reader reader;
-    auto next_pair = [&](int &code, std::string &value, long &number, double &real) {
+    auto next_pair = [&](int &code, std::string &value, int &number, double &real) {
         CString code_line, value_line;
         if (!file.ReadString(code_line) || !file.ReadString(value_line))
             return false;
-        code = std::atoi(code_line);
+        code = read_int(code_line.str());
         value = trim(value_line.str());
-        number = std::atol(value.c_str());
+        number = read_int(value);
         real = std::atof(value.c_str());
         return true;
     };
     int code = 0;
     std::string value;
-    long number = 0;
+    int number = 0;
     double real = 0.0;
     while (next_pair(code, value, number, real)) {
         if (code == 0 && value == "TABLE") {
@@ -235,9 +256,11 @@ void convert_solid(const cl_entity_record &record, const resbuf *chain, const ch
 {
     (void)record; // faces take the layers the faces file names
     auto &s = conversion_state();
-    std::string temp = GetTempPath();
+    // A temporary folder longer than its buffer gives no usable names; a cut
+    // name could point into some other folder, so the solid is skipped.
+    const std::string temp = GetTempPath();
     if (temp.size() > temp_folder_limit)
-        temp.resize(temp_folder_limit);
+        return;
     const std::string base = format_base(pattern, temp, s.solid_file_number);
     s.sat_path = base + ".sat";
     s.debug_path = base + ".dbg";
@@ -264,8 +287,10 @@ void convert_solid(const cl_entity_record &record, const resbuf *chain, const ch
     const std::string command_line = " \"" + s.sat_path + "\" \"" + s.faces_path + "\"";
     // The program path, command line and folder live in 260-character buffers:
     // anything longer cannot be passed on whole, so it is not started at all.
+    // Nor can a quote inside a path: it would split the arguments elsewhere.
     if (command_line.size() >= command_buffer || folder.size() >= command_buffer ||
-        program.size() >= command_buffer) {
+        program.size() >= command_buffer || program.find('"') != std::string::npos ||
+        s.sat_path.find('"') != std::string::npos || s.faces_path.find('"') != std::string::npos) {
         start_failure_box(program, command_line);
         return;
     }

@@ -28,15 +28,18 @@ bool cl_stdio_file::ReadString(CString &line)
         return false;
     std::string read;
     bool any = false;
+    bool ended = false;
     int c;
     while ((c = std::fgetc(stream_)) != EOF) {
         any = true;
-        if (c == '\n')
+        if (c == '\n') {
+            ended = true;
             break;
+        }
         read += static_cast<char>(c);
     }
-    // In text mode a CR before the LF belongs to the line end.
-    if (text_ && !read.empty() && read.back() == '\r')
+    // In text mode a CR LF pair is the line end; a CR on its own is data.
+    if (text_ && ended && !read.empty() && read.back() == '\r')
         read.pop_back();
     line = read;
     return any;
