@@ -58,17 +58,38 @@ int decode_symbol(cx_model &m, bit_reader &in)
     if (!m.linear) {
         // The interval of ranks still in play is [lo, end); w is its mass.
         int end = cx_model::symbols;
+        unsigned node = 1;
         do {
             const unsigned half = w / 2;
             int j = lo;
             unsigned sum = 0;
             if (half != 0) {
-                j = cx_model_find(m, lo, end, m.prefix[lo] + half);
-                sum = static_cast<unsigned>(m.prefix[j] - m.prefix[lo]);
+                const unsigned target = m.prefix[lo] + half;
+                const std::uint16_t *prefix = m.prefix;
+                if (node < cx_model::hinted_nodes) {
+                    // The halving point is the j in (lo, end] with
+                    // prefix[j - 1] < target <= prefix[j].
+                    j = m.hint[node];
+                    if (j <= lo || j > end) {
+                        j = cx_model_find(m, lo, end, target);
+                    } else if (prefix[j] < target) {
+                        do
+                            ++j;
+                        while (prefix[j] < target);
+                    } else {
+                        while (prefix[j - 1] >= target)
+                            --j;
+                    }
+                    m.hint[node] = static_cast<std::uint16_t>(j);
+                } else {
+                    j = cx_model_find(m, lo, end, target);
+                }
+                sum = static_cast<unsigned>(prefix[j] - prefix[lo]);
             }
             unsigned bit;
             if (!in.read(1, bit))
                 return -1;
+            node = 2 * node + bit;
             if (bit) {
                 lo = j;
                 w -= sum;

@@ -19,6 +19,8 @@ void cx_model_init(cx_model &m)
     // and saturating increments leave it alone.
     for (int k = cx_model::symbols + 1; k < cx_model::prefix_length; ++k)
         m.prefix[k] = 0xFFFF;
+    for (auto &h : m.hint)
+        h = 0;
 }
 
 namespace {
@@ -77,14 +79,17 @@ void cx_model_update(cx_model &m, int r)
     // exactly those holding r's old count: the first of them is found by a
     // binary search over the non-increasing counts.
     const std::uint16_t old = m.freq[r];
-    const std::uint16_t *base = m.freq;
-    unsigned n = static_cast<unsigned>(r) + 1; // freq[r] == old closes the range
-    while (n > 1) {
-        const unsigned half = n / 2;
-        base = base[half - 1] > old ? base + half : base;
-        n -= half;
+    int i = r;
+    if (r > 0 && m.freq[r - 1] == old) {
+        const std::uint16_t *base = m.freq;
+        unsigned n = static_cast<unsigned>(r) + 1; // freq[r] == old closes the range
+        while (n > 1) {
+            const unsigned half = n / 2;
+            base = base[half - 1] > old ? base + half : base;
+            n -= half;
+        }
+        i = static_cast<int>(base - m.freq);
     }
-    const int i = static_cast<int>(base - m.freq);
     // Swapping equal counts and then incrementing rank i is the same as
     // incrementing r and swapping.
     m.freq[i] = static_cast<std::uint16_t>(old + 1);

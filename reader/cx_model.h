@@ -20,6 +20,11 @@ struct cx_model {
     std::uint16_t total;
     bool linear;                   // prefix sums abandoned after the total wrapped
     alignas(16) std::uint16_t prefix[prefix_length]; // prefix[k]: sum of freq below rank k
+    // Where each of the first halving steps ended last time, by the bits read so
+    // far (1, then 2·node + bit); one update moves these points by little, so
+    // they are checked and nudged rather than searched for again.  0: none yet.
+    static constexpr int hinted_nodes = 256;
+    std::uint16_t hint[hinted_nodes];
 };
 
 // A fresh model: every frequency 1, symbol s at rank s, total 257.

@@ -159,15 +159,18 @@ int ref_decode(const std::vector<std::uint8_t> &zb, std::vector<std::uint8_t> &o
 }
 
 // Decodes with both and compares the answer and, on success, the bytes.
-void expect_same(const std::vector<std::uint8_t> &z, std::size_t u)
+// Answers the reference's result.
+int expect_same(const std::vector<std::uint8_t> &z, std::size_t u)
 {
     std::vector<std::uint8_t> expected;
     const int want = ref_decode(z, expected, u);
     std::vector<std::uint8_t> out(u + 300);
     const int got = cx_decode(z.data(), z.size(), out.data(), u);
-    ASSERT_EQ(got, want);
-    if (got >= 0)
-        ASSERT_EQ(std::memcmp(out.data(), expected.data(), static_cast<std::size_t>(got)), 0);
+    EXPECT_EQ(got, want);
+    if (got >= 0 && got == want) {
+        EXPECT_EQ(std::memcmp(out.data(), expected.data(), static_cast<std::size_t>(got)), 0);
+    }
+    return want;
 }
 
 // Plain data whose statistics vary with the seed: skewed bytes, words, runs.
@@ -203,7 +206,7 @@ TEST(CxReference, RandomEncodesDecodeAlikeWithEveryMethod)
             if (z.empty())
                 continue;
             SCOPED_TRACE(testing::Message() << "round " << round << " method " << method << " size " << plain.size());
-            expect_same(z, plain.size());
+            ASSERT_EQ(expect_same(z, plain.size()), static_cast<int>(plain.size()));
             // The same buffer cut short or told a smaller plain length.
             expect_same({z.begin(), z.begin() + static_cast<long>(z.size() / 2)}, plain.size());
             expect_same(z, plain.size() / 3);
@@ -213,17 +216,39 @@ TEST(CxReference, RandomEncodesDecodeAlikeWithEveryMethod)
     EXPECT_GT(compared, 300);
 }
 
-TEST(CxReference, ArbitraryBitsDecodeAlike)
+TEST(CxReference, DamagedBuffersDecodeAlike)
 {
-    // Damaged buffers must fail, or succeed with the same bytes, in both.
+    // Flipped bits put the models out of step with the encoder: both decoders
+    // must then fail alike, or succeed alike with the same bytes.
     std::mt19937 rng(7);
-    for (int round = 0; round < 3000; ++round) {
+    int decoded = 0;
+    for (int round = 0; round < 400; ++round) {
+        const auto plain = sample(rng);
+        const int method = round % 4;
+        auto z = tvlw::cx_encode(plain.data(), plain.size(), method);
+        if (z.size() < 2)
+            continue;
+        const int flips = 1 + static_cast<int>(rng() % 3);
+        for (int i = 0; i < flips; ++i) {
+            const std::size_t bit = 3 + rng() % (z.size() * 8 - 3);
+            z[bit / 8] = static_cast<std::uint8_t>(z[bit / 8] ^ (1u << (bit % 8)));
+        }
+        SCOPED_TRACE(testing::Message() << "round " << round << " method " << method);
+        if (expect_same(z, plain.size()) >= 0)
+            ++decoded;
+        if (HasFailure())
+            return;
+    }
+    EXPECT_GT(decoded, 20);
+    // And plain noise, with the method bits of each method.
+    for (int round = 0; round < 2000; ++round) {
         std::vector<std::uint8_t> z(1 + rng() % 400);
         for (auto &b : z)
-            b = static_cast<std::uint8_t>(rng() & rng()); // mostly zero bits: long decodes
+            b = static_cast<std::uint8_t>(rng() & rng());
         z[0] = static_cast<std::uint8_t>((z[0] & ~7u) | (round % 4));
-        SCOPED_TRACE(round);
         expect_same(z, rng() % 2000);
+        if (HasFailure())
+            return;
     }
 }
 
@@ -233,7 +258,7 @@ TEST(CxReference, CountsThatWrapStillDecodeAlike)
     // literal model's 16-bit total wraps before the end.
     std::vector<std::uint8_t> z(20000, 0);
     z[0] = 3;
-    expect_same(z, 65535);
+    EXPECT_EQ(expect_same(z, 65535), 65535);
     // Random bits over a long buffer make the same run with other symbols.
     std::mt19937 rng(3);
     for (int round = 0; round < 4; ++round) {
@@ -241,6 +266,8 @@ TEST(CxReference, CountsThatWrapStillDecodeAlike)
             b = static_cast<std::uint8_t>(rng() & rng() & rng());
         z[0] = static_cast<std::uint8_t>((z[0] & ~7u) | 3);
         expect_same(z, 65535);
+        if (HasFailure())
+            return;
     }
 }
 
