@@ -50,42 +50,45 @@ struct bit_reader {
     }
 };
 
+// The halving point of one step: the rank j in (lo, end] with
+// prefix(j - 1) < target <= prefix(j).  The first steps start from where the
+// same step ended last time.
+inline int halving_point(cx_model &m, unsigned node, int lo, int end, unsigned target)
+{
+    if (node >= cx_model::hinted_nodes)
+        return cx_model_find(m, lo, end, target);
+    int j = m.hint[node];
+    if (j <= lo || j > end) {
+        j = cx_model_find(m, lo, end, target);
+    } else if (cx_model_prefix(m, j) < target) {
+        // prefix(end) >= target ends the walk.
+        do
+            ++j;
+        while (cx_model_prefix(m, j) < target);
+    } else {
+        // prefix(lo) < target ends the walk.
+        while (cx_model_prefix(m, j - 1) >= target)
+            --j;
+    }
+    m.hint[node] = static_cast<std::uint16_t>(j);
+    return j;
+}
+
 // Decodes one symbol; -1 when the buffer runs out or the model is unusable.
 int decode_symbol(cx_model &m, bit_reader &in)
 {
     int lo = 0;
     unsigned w = m.total;
     if (!m.linear) {
-        // The interval of ranks still in play is [lo, end); w is its mass.
+        // The ranks still in play are [lo, end) and w is their mass.  The loop
+        // goes on only while w exceeds one count, so w is at least 2 and every
+        // step splits the interval into two non-empty parts.
         int end = cx_model::symbols;
         unsigned node = 1;
         do {
-            const unsigned half = w / 2;
-            int j = lo;
-            unsigned sum = 0;
-            if (half != 0) {
-                const unsigned target = m.prefix[lo] + half;
-                const std::uint16_t *prefix = m.prefix;
-                if (node < cx_model::hinted_nodes) {
-                    // The halving point is the j in (lo, end] with
-                    // prefix[j - 1] < target <= prefix[j].
-                    j = m.hint[node];
-                    if (j <= lo || j > end) {
-                        j = cx_model_find(m, lo, end, target);
-                    } else if (prefix[j] < target) {
-                        do
-                            ++j;
-                        while (prefix[j] < target);
-                    } else {
-                        while (prefix[j - 1] >= target)
-                            --j;
-                    }
-                    m.hint[node] = static_cast<std::uint16_t>(j);
-                } else {
-                    j = cx_model_find(m, lo, end, target);
-                }
-                sum = static_cast<unsigned>(prefix[j] - prefix[lo]);
-            }
+            const unsigned base = cx_model_prefix(m, lo);
+            const int j = halving_point(m, node, lo, end, base + w / 2);
+            const unsigned sum = cx_model_prefix(m, j) - base;
             unsigned bit;
             if (!in.read(1, bit))
                 return -1;

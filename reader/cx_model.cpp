@@ -13,12 +13,10 @@ void cx_model_init(cx_model &m)
     }
     m.total = cx_model::symbols;
     m.linear = false;
-    for (int k = 0; k <= cx_model::symbols; ++k)
-        m.prefix[k] = static_cast<std::uint16_t>(k);
-    // Above every real sum, so searches never stop inside the padding by mistake
-    // and saturating increments leave it alone.
-    for (int k = cx_model::symbols + 1; k < cx_model::prefix_length; ++k)
-        m.prefix[k] = 0xFFFF;
+    for (int b = 0; b < cx_model::block_slots; ++b)
+        m.block_base[b] = static_cast<std::uint16_t>(b < cx_model::blocks ? 8 * b : 0);
+    for (int k = 0; k < cx_model::blocks * 8; ++k)
+        m.in_block[k] = static_cast<std::uint16_t>(k & 7);
     for (auto &h : m.hint)
         h = 0;
 }
@@ -35,22 +33,27 @@ void swap_ranks(cx_model &m, int i, int r)
     m.rank[si] = static_cast<std::uint16_t>(r);
 }
 
-// Adds 1 to prefix[k] for every k > i.
+// Adds 1 to the prefix sum of every rank above i.
 void prefix_increment_after(cx_model &m, int i)
 {
+    const int block = i >> 3;
 #if defined(__SSE2__)
-    int block = (i + 1) >> 3;
-    auto *p = reinterpret_cast<__m128i *>(m.prefix);
-    const __m128i lanes = _mm_add_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7),
-                                        _mm_set1_epi16(static_cast<short>(block * 8)));
-    const __m128i after = _mm_srli_epi16(_mm_cmpgt_epi16(lanes, _mm_set1_epi16(static_cast<short>(i))), 15);
-    p[block] = _mm_adds_epu16(_mm_load_si128(p + block), after);
-    const __m128i one = _mm_set1_epi16(1);
-    for (++block; block < cx_model::prefix_length / 8; ++block)
-        p[block] = _mm_adds_epu16(_mm_load_si128(p + block), one);
+    const __m128i lanes = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    auto *in_block = reinterpret_cast<__m128i *>(m.in_block) + block;
+    const __m128i after_i = _mm_cmpgt_epi16(lanes, _mm_set1_epi16(static_cast<short>(i & 7)));
+    _mm_store_si128(in_block, _mm_sub_epi16(_mm_load_si128(in_block), after_i));
+    auto *bases = reinterpret_cast<__m128i *>(m.block_base);
+    const __m128i this_block = _mm_set1_epi16(static_cast<short>(block));
+    for (int v = 0; v < cx_model::block_slots / 8; ++v) {
+        const __m128i index = _mm_add_epi16(lanes, _mm_set1_epi16(static_cast<short>(8 * v)));
+        const __m128i later = _mm_cmpgt_epi16(index, this_block);
+        _mm_store_si128(bases + v, _mm_sub_epi16(_mm_load_si128(bases + v), later));
+    }
 #else
-    for (int k = i + 1; k <= cx_model::symbols; ++k)
-        ++m.prefix[k];
+    for (int k = i + 1; k < (block + 1) * 8; ++k)
+        ++m.in_block[k];
+    for (int b = block + 1; b < cx_model::block_slots; ++b)
+        ++m.block_base[b];
 #endif
 }
 
@@ -101,30 +104,13 @@ void cx_model_update(cx_model &m, int r)
 
 int cx_model_find(const cx_model &m, int lo, int end, unsigned target)
 {
-#if defined(__SSE2__)
-    // The sums rise strictly, so j is the number of sums below the target; every
-    // sum up to lo is below it and every sum from end on is not, so only the
-    // vectors between need counting.
-    const int first = (lo + 1) >> 3;
-    const int last = end >> 3;
-    const auto *p = reinterpret_cast<const __m128i *>(m.prefix);
-    const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
-    const __m128i t = _mm_xor_si128(_mm_set1_epi16(static_cast<short>(target)), bias);
-    __m128i count = _mm_setzero_si128();
-    for (int b = first; b <= last; ++b)
-        count = _mm_sub_epi16(count, _mm_cmplt_epi16(_mm_xor_si128(_mm_load_si128(p + b), bias), t));
-    // Lane counts are below 256: add the bytes of each half.
-    const __m128i sums = _mm_sad_epu8(count, _mm_setzero_si128());
-    const int below = _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
-    return first * 8 + below;
-#else
-    const std::uint16_t *base = m.prefix + lo + 1;
+    // The sums rise strictly with the rank, so a binary search finds j.
+    int first = lo + 1;
     unsigned n = static_cast<unsigned>(end - lo);
     while (n > 1) {
         const unsigned half = n / 2;
-        base = base[half - 1] < target ? base + half : base;
+        first = cx_model_prefix(m, first + static_cast<int>(half) - 1) < target ? first + static_cast<int>(half) : first;
         n -= half;
     }
-    return static_cast<int>(base - m.prefix);
-#endif
+    return first;
 }

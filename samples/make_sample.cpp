@@ -23,21 +23,7 @@ struct symbol {
     std::vector<Entity> entities;
 };
 
-// An entity built group by group.
-class make {
-public:
-    explicit make(const std::string &type) { e_.type = type; }
-    template <class T>
-    make &operator()(int code, T value)
-    {
-        e_.groups.emplace_back(code, value);
-        return *this;
-    }
-    operator Entity() const { return e_; }
-
-private:
-    Entity e_;
-};
+using make = tvlw::EntityBuilder;
 
 Entity face(const std::string &layer, Point a, Point b, Point c, Point d)
 {

@@ -23,20 +23,7 @@ constexpr int entity_count = 100000;
 using tvlw::Entity;
 using tvlw::Point;
 
-class make {
-public:
-    explicit make(const std::string &type) { e_.type = type; }
-    template <class T>
-    make &operator()(int code, T value)
-    {
-        e_.groups.emplace_back(code, value);
-        return *this;
-    }
-    operator Entity() const { return e_; }
-
-private:
-    Entity e_;
-};
+using make = tvlw::EntityBuilder;
 
 // Faces, lines, circles, points and short polylines in turn.
 std::vector<Entity> mixed_entities()

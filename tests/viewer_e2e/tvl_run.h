@@ -80,18 +80,4 @@ protected:
     std::filesystem::path dir_;
 };
 
-// An entity built group by group.
-class make {
-public:
-    explicit make(const std::string &type) { e_.type = type; }
-    template <class T>
-    make &operator()(int code, T value)
-    {
-        e_.groups.emplace_back(code, value);
-        return *this;
-    }
-    operator tvlw::Entity() const { return e_; }
-
-private:
-    tvlw::Entity e_;
-};
+using make = tvlw::EntityBuilder;

@@ -135,22 +135,13 @@ int run_step(const batch_step &step)
     }
     if (pid == 0) {
         ::execv(step.program.c_str(), step.argv.data());
-        const int err = errno;
-        ssize_t ignored = ::write(report[1], &err, sizeof err);
-        (void)ignored;
-        ::_exit(127);
+        skel_report_exec_failure(report[1], errno);
     }
-    ::close(report[1]);
-    int err = 0;
-    ssize_t got;
-    do
-        got = ::read(report[0], &err, sizeof err);
-    while (got < 0 && errno == EINTR);
-    ::close(report[0]);
+    const int err = skel_read_exec_report(report);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (got == static_cast<ssize_t>(sizeof err)) {
+    if (err != 0) {
         cannot_run(step, skel_windows_error(err));
         return 9009;
     }

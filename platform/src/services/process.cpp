@@ -108,6 +108,25 @@ bool wait_limited(skel_process *p, long timeout_ms)
 
 } // namespace
 
+void skel_report_exec_failure(int report_fd, int err)
+{
+    ssize_t ignored = ::write(report_fd, &err, sizeof err);
+    (void)ignored;
+    ::_exit(127);
+}
+
+int skel_read_exec_report(int report[2])
+{
+    ::close(report[1]);
+    int err = 0;
+    ssize_t got;
+    do
+        got = ::read(report[0], &err, sizeof err);
+    while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    return got == static_cast<ssize_t>(sizeof err) ? err : 0;
+}
+
 DWORD skel_windows_error(int err)
 {
     switch (err) {
@@ -236,19 +255,10 @@ skel_process *skel_start_process(const std::string &command_line, const std::str
             ::execv(program.c_str(), argv.data());
             err = errno;
         }
-        ssize_t ignored = ::write(report[1], &err, sizeof err);
-        (void)ignored;
-        ::_exit(127);
+        skel_report_exec_failure(report[1], err);
     }
     ::setpgid(pid, pid); // also here, so the group exists before we could stop it
-    ::close(report[1]);
-    int err = 0;
-    ssize_t got;
-    do
-        got = ::read(report[0], &err, sizeof err);
-    while (got < 0 && errno == EINTR);
-    ::close(report[0]);
-    if (got == static_cast<ssize_t>(sizeof err)) {
+    if (const int err = skel_read_exec_report(report)) {
         int status;
         ::waitpid(pid, &status, 0);
         return fail(skel_windows_error(err));

@@ -54,6 +54,22 @@ struct Entity {
     std::vector<Group> groups;
 };
 
+// Builds an entity group by group: EntityBuilder("LINE")(8, "0")(10, Point{...}).
+class EntityBuilder {
+public:
+    explicit EntityBuilder(const std::string &type) { entity_.type = type; }
+    template <class T>
+    EntityBuilder &operator()(int code, T value)
+    {
+        entity_.groups.emplace_back(code, value);
+        return *this;
+    }
+    operator Entity() const { return entity_; }
+
+private:
+    Entity entity_;
+};
+
 // Which codings the encoder may use.  All on is what a library writer does.
 struct Coding {
     bool cache = true;             // refer to a cached entity and replace groups
