@@ -37,6 +37,8 @@ const std::string &scratch_folder()
         skelvane_set_message_box_provider(quiet_box);
         return pattern;
     }();
+    static const bool cleanup = [] { return std::atexit([] { rmdir(scratch_folder().c_str()); }) == 0; }();
+    (void)cleanup;
     return folder;
 }
 
