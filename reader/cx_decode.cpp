@@ -51,26 +51,26 @@ struct bit_reader {
 };
 
 // The halving point of one step: the rank j in (lo, end] with
-// prefix(j - 1) < target <= prefix(j).  The first steps start from where the
-// same step ended last time.
-inline int halving_point(cx_model &m, unsigned node, int lo, int end, unsigned target)
+// prefix(j - 1) < target <= prefix(j); prefix(j) is left in at_j.  The first
+// steps start from where the same step ended last time.
+inline int halving_point(cx_model &m, unsigned node, int lo, int end, unsigned target, unsigned &at_j)
 {
-    if (node >= cx_model::hinted_nodes)
-        return cx_model_find(m, lo, end, target);
-    int j = m.hint[node];
-    if (j <= lo || j > end) {
+    int j;
+    if (node >= cx_model::hinted_nodes || (j = m.hint[node]) <= lo || j > end) {
         j = cx_model_find(m, lo, end, target);
-    } else if (cx_model_prefix(m, j) < target) {
+        at_j = cx_model_prefix(m, j);
+    } else if ((at_j = cx_model_prefix(m, j)) < target) {
         // prefix(end) >= target ends the walk.
         do
-            ++j;
-        while (cx_model_prefix(m, j) < target);
+            at_j = cx_model_prefix(m, ++j);
+        while (at_j < target);
     } else {
         // prefix(lo) < target ends the walk.
-        while (cx_model_prefix(m, j - 1) >= target)
-            --j;
+        for (unsigned below; (below = cx_model_prefix(m, j - 1)) >= target; --j)
+            at_j = below;
     }
-    m.hint[node] = static_cast<std::uint16_t>(j);
+    if (node < cx_model::hinted_nodes)
+        m.hint[node] = static_cast<std::uint16_t>(j);
     return j;
 }
 
@@ -80,21 +80,24 @@ int decode_symbol(cx_model &m, bit_reader &in)
     int lo = 0;
     unsigned w = m.total;
     if (!m.linear) {
-        // The ranks still in play are [lo, end) and w is their mass.  The loop
-        // goes on only while w exceeds one count, so w is at least 2 and every
-        // step splits the interval into two non-empty parts.
+        // The ranks still in play are [lo, end), base is the mass below lo and w
+        // the mass of the interval.  The loop goes on only while w exceeds one
+        // count, so w is at least 2 and every step splits the interval into two
+        // non-empty parts.
         int end = cx_model::symbols;
+        unsigned base = 0;
         unsigned node = 1;
         do {
-            const unsigned base = cx_model_prefix(m, lo);
-            const int j = halving_point(m, node, lo, end, base + w / 2);
-            const unsigned sum = cx_model_prefix(m, j) - base;
+            unsigned at_j;
+            const int j = halving_point(m, node, lo, end, base + w / 2, at_j);
+            const unsigned sum = at_j - base;
             unsigned bit;
             if (!in.read(1, bit))
                 return -1;
             node = 2 * node + bit;
             if (bit) {
                 lo = j;
+                base = at_j;
                 w -= sum;
             } else {
                 end = j;
@@ -262,7 +265,12 @@ int cx_decode_with(const unsigned char *in, std::size_t z, unsigned char *out, s
         }
         unsigned char *dst = out + produced;
         const unsigned char *src = dst - dist;
-        if (dist >= len) {
+        if (dist >= 8 && produced + len + 8 <= u) {
+            // Whole words, spilling up to 7 bytes into output still to come;
+            // every word read lies at least 8 bytes back, so it is final.
+            for (std::size_t i = 0; i < len; i += 8)
+                std::memcpy(dst + i, src + i, 8);
+        } else if (dist >= len) {
             std::memcpy(dst, src, len);
         } else {
             // An overlapping reference repeats the bytes it has just produced.

@@ -42,11 +42,14 @@ void prefix_increment_after(cx_model &m, int i)
     auto *in_block = reinterpret_cast<__m128i *>(m.in_block) + block;
     const __m128i after_i = _mm_cmpgt_epi16(lanes, _mm_set1_epi16(static_cast<short>(i & 7)));
     _mm_store_si128(in_block, _mm_sub_epi16(_mm_load_si128(in_block), after_i));
+    alignas(16) static const std::uint16_t block_index[cx_model::block_slots] = {
+        0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+        20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39};
+    const auto *index = reinterpret_cast<const __m128i *>(block_index);
     auto *bases = reinterpret_cast<__m128i *>(m.block_base);
     const __m128i this_block = _mm_set1_epi16(static_cast<short>(block));
     for (int v = 0; v < cx_model::block_slots / 8; ++v) {
-        const __m128i index = _mm_add_epi16(lanes, _mm_set1_epi16(static_cast<short>(8 * v)));
-        const __m128i later = _mm_cmpgt_epi16(index, this_block);
+        const __m128i later = _mm_cmpgt_epi16(_mm_load_si128(index + v), this_block);
         _mm_store_si128(bases + v, _mm_sub_epi16(_mm_load_si128(bases + v), later));
     }
 #else

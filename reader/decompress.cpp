@@ -1,6 +1,8 @@
 // Copying a block's chunks into the work file, decompressing as needed.
 #include "decompress.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <new>
 
@@ -15,7 +17,35 @@ constexpr std::size_t max_cx_length = 65000;
 // Both working buffers are sized from the first chunk with this margin.
 constexpr std::size_t buffer_margin = 300;
 
+// What one record writes is bounded by what it reads: a chunk's plain length is
+// at most 65535, an empty Cx buffer decodes nothing, and a back reference, the
+// cheapest way to produce bytes, costs at least 11 bits for at most 257 bytes,
+// so the plain data stays below 187 times the stored bytes consumed.  Records
+// whose data overlap, or a record requested over and over, could still multiply
+// that, so the work file as a whole may not outgrow the library by more than
+// this factor: a library whose records each hold their own data never comes
+// near it.
+constexpr long max_expansion = 256;
+
+// The size of the open file, or -1 when it cannot be told.
+long file_length(std::FILE *f)
+{
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0)
+        return -1;
+    return static_cast<long>(st.st_size);
+}
+
 } // namespace
+
+bool lib_work_has_room(std::FILE *work, std::FILE *library, long more)
+{
+    const long library_length = file_length(library);
+    const long work_at = std::ftell(work);
+    if (library_length < 0 || work_at < 0 || more < 0)
+        return true; // nothing to measure against
+    return work_at <= max_expansion * library_length - more;
+}
 
 long lib_copy_chunks(std::FILE *work, std::FILE *library, long stored_length)
 {
@@ -53,6 +83,10 @@ long lib_copy_chunks(std::FILE *work, std::FILE *library, long stored_length)
         }
         if (z > 0 && std::fread(stored.get(), 1, z, library) != z) {
             msg_console("\nERROR: reading file.");
+            return -1;
+        }
+        if (!lib_work_has_room(work, library, static_cast<long>(u))) {
+            msg_box("\nERROR: Corrupted library file.");
             return -1;
         }
         const unsigned char *data = stored.get();

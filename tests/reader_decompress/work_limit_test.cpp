@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "skelvane_ui.h"
+#include "tvlaccess.h"
+#include "tvlwriter/entities.h"
+#include "tvlwriter/library.h"
+
+namespace {
+
+std::vector<std::string> boxes;
+
+int record_box(void *, const char *text, const char *, unsigned int)
+{
+    boxes.emplace_back(text);
+    return 6; // IDYES: keep showing
+}
+
+int accept(const resbuf *)
+{
+    return RB_OK;
+}
+
+class WorkLimit : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const char *old = std::getenv("TEMP"))
+            old_temp_ = old;
+        dir_ = (std::filesystem::temp_directory_path() / "tvlwork-XXXXXX").string();
+        ASSERT_NE(mkdtemp(dir_.data()), nullptr);
+        setenv("TEMP", dir_.c_str(), 1);
+        boxes.clear();
+        skelvane_set_message_box_provider(record_box);
+        ta_init(accept, accept, nullptr);
+    }
+    void TearDown() override
+    {
+        skelvane_set_message_box_provider(nullptr);
+        std::filesystem::remove_all(dir_);
+        if (old_temp_)
+            setenv("TEMP", old_temp_->c_str(), 1);
+        else
+            unsetenv("TEMP");
+    }
+
+    // Block A inserts block B, whose data (a line, then padding that is never
+    // read) is 65535 plain bytes packed into a few hundred, and lists B `times`
+    // times among its dependencies.
+    std::string library(int times)
+    {
+        tvlw::LibraryWriter w;
+        auto b = tvlw::encode_block(w.settings(), 0, {}, "",
+                                    {{"LINE", {{8, "0"}, {10, tvlw::Point{0, 0, 0}}, {11, tvlw::Point{1, 1, 0}}}}});
+        for (std::size_t i = b.size(); i < 65535; ++i)
+            b.push_back(static_cast<std::uint8_t>(i % 300 * 7));
+        tvlw::BlockOptions packed;
+        packed.compression = tvlw::Compression::method2;
+        packed.chunk_size = 65535;
+        packed.listed = false;
+        w.add_block("B", b, packed);
+        tvlw::BlockOptions inserts;
+        tvlw::Dependency dep;
+        dep.name = "B";
+        inserts.dependencies.assign(static_cast<std::size_t>(times), dep);
+        w.add_block("A", tvlw::encode_block(w.settings(), 0, {}, "", {{"INSERT", {{8, "0"}, {2, "B"}}}}), inserts);
+        const std::string path = dir_ + "/blowup.tvl";
+        EXPECT_TRUE(w.save(path));
+        return path;
+    }
+
+    std::string dir_;
+    std::optional<std::string> old_temp_;
+};
+
+TEST_F(WorkLimit, RepeatedExpansionIsRefused)
+{
+    // A file of under two kilobytes would otherwise write 6.5 MB of work file.
+    const std::string path = library(100);
+    ASSERT_LT(std::filesystem::file_size(path), 2048u);
+    EXPECT_FALSE(ta_tvldef(path.c_str(), "A"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "\nERROR: Corrupted library file.\n\nDisplay additional messages?");
+    // The work file is gone with the library closed.
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/tvldir.sb$"));
+}
+
+TEST_F(WorkLimit, HighlyCompressedDataWithinTheLimitIsRead)
+{
+    const std::string path = library(2);
+    EXPECT_TRUE(ta_tvldef(path.c_str(), "A"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace
