@@ -216,6 +216,9 @@ long lib_copy_data(std::FILE *work, std::FILE *library, bool compressed, bool wr
         const long here = std::ftell(library);
         if (length < 0 || here < 0 || length > lib_current().file_size - here)
             return read_failed();
+        // Repeated requests must not grow the work file without bound.
+        if (!lib_work_has_room(work, library, length))
+            return write_failed();
         unsigned char piece[256];
         for (long left = length; left > 0;) {
             const std::size_t n = left < 256 ? static_cast<std::size_t>(left) : 256;

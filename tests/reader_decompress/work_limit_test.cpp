@@ -98,4 +98,26 @@ TEST_F(WorkLimit, HighlyCompressedDataWithinTheLimitIsRead)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(WorkLimit, RepeatedTableRecordsAreRefused)
+{
+    // A layer record with 4 KB of data, listed a thousand times: 4 MB of copies
+    // from a file of a few kilobytes.
+    tvlw::LibraryWriter w;
+    std::vector<std::uint8_t> data{1, 'L', 7, 0, 0, 0};
+    data.resize(4096, 0);
+    w.add_table_record(5, "L", data);
+    tvlw::BlockOptions options;
+    tvlw::Dependency dep;
+    dep.type = 5;
+    dep.name = "L";
+    options.dependencies.assign(1000, dep);
+    w.add_block("A", tvlw::encode_block(w.settings(), 0, {}, "", {{"LINE", {{8, "L"}}}}), options);
+    const std::string path = dir_ + "/layers.tvl";
+    ASSERT_TRUE(w.save(path));
+    ASSERT_LT(std::filesystem::file_size(path), 16384u);
+    EXPECT_FALSE(ta_tvldef(path.c_str(), "A"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "\nERROR: Cannot write to file\n\nDisplay additional messages?");
+}
+
 } // namespace
