@@ -11,4 +11,3 @@ void add_list_command(CLI::App &app);
 void add_dump_command(CLI::App &app);
 void add_scene_command(CLI::App &app);
 void add_render_command(CLI::App &app);
-void add_pack_command(CLI::App &app);

@@ -1,17 +1,16 @@
-// tvl: list, dump, show and pack symbol libraries.
+// tvl: list, dump, show and render symbol libraries.
 #include <cstdio>
 
 #include "commands.h"
 
 int main(int argc, char **argv)
 {
-    CLI::App app{"tvl: list, dump, render and pack symbol libraries"};
+    CLI::App app{"tvl: list, dump, show and render symbol libraries"};
     app.require_subcommand(1);
     add_list_command(app);
     add_dump_command(app);
     add_scene_command(app);
     add_render_command(app);
-    add_pack_command(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
