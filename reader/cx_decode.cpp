@@ -197,33 +197,25 @@ int cx_decode_with(const unsigned char *in, std::size_t z, unsigned char *out, s
             continue;
         }
 
+        // Methods 0 and 1 flag whether a high part follows; 2 and 3 always code one.
         unsigned h = 0;
-        if (method <= 1) {
-            unsigned has_high;
-            if (!br.read(1, has_high))
-                return -1;
-            if (has_high) {
-                if (method == 0) {
-                    if (!br.read(8, h))
-                        return -1;
-                    if (h == 0)
-                        return static_cast<int>(produced);
-                } else {
-                    const int s = decode_symbol(high, br);
-                    if (s < 0)
-                        return -1;
-                    if (s == 256)
-                        return static_cast<int>(produced);
-                    h = static_cast<unsigned>(s);
-                }
+        unsigned has_high = 1;
+        if (method <= 1 && !br.read(1, has_high))
+            return -1;
+        if (has_high) {
+            if (method == 0) {
+                if (!br.read(8, h))
+                    return -1;
+                if (h == 0)
+                    return static_cast<int>(produced);
+            } else {
+                const int s = decode_symbol(high, br);
+                if (s < 0)
+                    return -1;
+                if (s == 256)
+                    return static_cast<int>(produced);
+                h = static_cast<unsigned>(s);
             }
-        } else {
-            const int s = decode_symbol(high, br);
-            if (s < 0)
-                return -1;
-            if (s == 256)
-                return static_cast<int>(produced);
-            h = static_cast<unsigned>(s);
         }
 
         std::size_t len;
