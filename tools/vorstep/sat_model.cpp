@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -188,6 +189,15 @@ private:
     bool bad_ = false;
 };
 
+// Beyond this a coordinate or length is no real geometry, and sizes built
+// from it (the model's extent, chord counts) overflow.
+constexpr double max_magnitude = 1e100;
+
+bool sane(double d) { return std::fabs(d) <= max_magnitude; } // false for NaN too
+bool sane(v3 p) { return sane(p.x) && sane(p.y) && sane(p.z); }
+// A radius so small that tolerances derived from it underflow.
+bool sane_length(double d) { return sane(d) && (d == 0.0 || std::fabs(d) >= 1.0 / max_magnitude); }
+
 bool reversed_word(const std::string &w) { return w == "reversed" || w == "1" || w == "reverse"; }
 
 struct transform {
@@ -318,9 +328,11 @@ private:
             int p = f.pointer();
             if (!f.bad() && is(p, base::point)) {
                 field_reader g = reader(p);
-                v3 xyz = g.vector();
-                if (!g.bad()) {
-                    model_.vertices.push_back(xf_.point(xyz));
+                v3 xyz = xf_.point(g.vector());
+                if (!g.bad() && !sane(xyz))
+                    warn("point record " + std::to_string(p) + " is out of range; skipped");
+                else if (!g.bad()) {
+                    model_.vertices.push_back(xyz);
                     result = static_cast<int>(model_.vertices.size()) - 1;
                 }
             }
@@ -363,6 +375,10 @@ private:
         if (f.bad() && c.kind != curve_kind::unsupported) {
             warn("curve record " + std::to_string(i) + " (" + c.name + ") is malformed");
             c.kind = curve_kind::unsupported;
+        } else if (c.kind != curve_kind::unsupported && !curve_in_range(c)) {
+            warn("curve record " + std::to_string(i) + " (" + c.name + ") is out of range");
+            c.kind = curve_kind::unsupported;
+            c.why = "out of range";
         }
         model_.curves.push_back(c);
         int index = static_cast<int>(model_.curves.size()) - 1;
@@ -419,11 +435,36 @@ private:
         if (f.bad() && s.kind != surface_kind::unsupported) {
             warn("surface record " + std::to_string(i) + " (" + s.name + ") is malformed");
             s.kind = surface_kind::unsupported;
+        } else if (s.kind != surface_kind::unsupported && !surface_in_range(s)) {
+            warn("surface record " + std::to_string(i) + " (" + s.name + ") is out of range");
+            s.kind = surface_kind::unsupported;
         }
         model_.surfaces.push_back(s);
         int index = static_cast<int>(model_.surfaces.size()) - 1;
         surfaces_[{body_, i}] = index;
         return index;
+    }
+
+    static bool curve_in_range(const sat_curve &c)
+    {
+        if (!sane(c.origin) || !sane(c.direction) || !sane(c.major) || !sane_length(length(c.major)) ||
+            !sane(c.ratio) || !sane_length(length(c.major) * c.ratio))
+            return false;
+        for (v3 p : c.spline.controls)
+            if (!sane(p))
+                return false;
+        return true;
+    }
+
+    static bool surface_in_range(const sat_surface &s)
+    {
+        if (!sane(s.origin) || !sane(s.axis) || !sane(s.reference) || !sane_length(s.radius) ||
+            !sane_length(s.minor) || !sane(s.ratio) || !sane_length(length(s.reference)) ||
+            !sane_length(length(s.reference) * s.ratio))
+            return false;
+        // A cone's half-angle comes as its sine and cosine.
+        double h = std::hypot(s.sine, s.cosine);
+        return s.kind != surface_kind::cone || (h > 0.5 && h < 2.0);
     }
 
     // An intersection (or other procedural) curve: its approximating B-spline.
@@ -500,7 +541,12 @@ private:
         if (f.bad() || !is(first, base::coedge))
             return false;
         int c = first;
+        // A ring that closes on some coedge other than the first would
+        // otherwise be walked round until the guard runs out.
+        std::set<int> seen;
         for (std::size_t guard = 0; guard <= text_.records.size(); ++guard) {
+            if (!seen.insert(c).second)
+                return false;
             field_reader g = reader(c);
             int next = g.pointer();
             g.pointer(); // previous
@@ -537,7 +583,10 @@ private:
         out.surface = surface(surf);
         out.reversed = reversed;
         int l = first_loop;
+        std::set<int> seen_loops; // a chain of loops that runs back on itself ends there
         for (std::size_t guard = 0; is(l, base::loop) && guard <= text_.records.size(); ++guard) {
+            if (!seen_loops.insert(l).second)
+                break;
             std::vector<sat_coedge> coedges;
             if (!loop(l, coedges)) {
                 warn("face record " + std::to_string(i) + " has a broken loop; skipped");

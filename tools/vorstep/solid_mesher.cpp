@@ -52,8 +52,8 @@ struct uv_loop {
 
 class mesher {
 public:
-    mesher(const sat_model &m, double tol, mesh_result &out)
-        : m_(m), tol_(tol), out_(out), edge_cache_(m.edges.size()), edge_surfaces_(m.edges.size()),
+    mesher(const sat_model &m, double tol, std::size_t max_triangles, mesh_result &out)
+        : m_(m), tol_(tol), max_triangles_(max_triangles), out_(out), edge_cache_(m.edges.size()), edge_surfaces_(m.edges.size()),
           params_(m.surfaces.size()), param_ok_(m.surfaces.size(), 0)
     {
         for (std::size_t s = 0; s < m.surfaces.size(); ++s)
@@ -69,11 +69,17 @@ public:
 
     void run()
     {
+        // Once a face has gone past the limit, the rest are not tried: each
+        // could cost as much again.
+        bool full = false;
         for (const auto &f : m_.faces) {
             std::size_t before = out_.triangles.size();
-            if (face(f))
+            if (!full && face(f) && out_.triangles.size() <= max_triangles_)
                 ++out_.faces_meshed;
             else {
+                full = full || out_.triangles.size() > max_triangles_;
+                if (full)
+                    warn("skipped faces beyond the limit of " + std::to_string(max_triangles_) + " triangles");
                 out_.triangles.resize(before);
                 ++out_.faces_skipped;
             }
@@ -244,8 +250,11 @@ private:
             }
             rings.push_back(std::move(ring));
         }
-        if (rings.empty())
+        if (rings.empty()) {
+            warn("skipped a face on a " + surface_label(m_.surfaces[static_cast<std::size_t>(f.surface)]) +
+                 " whose boundary encloses nothing");
             return false;
+        }
         std::size_t outer = 0;
         for (std::size_t k = 1; k < rings.size(); ++k)
             if (std::fabs(polygon_area2(uv, rings[k])) > std::fabs(polygon_area2(uv, rings[outer])))
@@ -699,6 +708,7 @@ private:
 
     const sat_model &m_;
     double tol_;
+    std::size_t max_triangles_;
     double face_tol_ = 0.0; // tol_, tightened for small curved faces
     mesh_result &out_;
     std::vector<std::optional<std::vector<v3>>> edge_cache_;
@@ -718,6 +728,13 @@ double model_tolerance(const sat_model &model)
     };
     for (v3 p : model.vertices)
         grow(p, 0.0);
+    // A closed curve may pass through a single vertex: its size counts too.
+    for (const auto &c : model.curves)
+        if (c.kind == curve_kind::ellipse)
+            grow(c.origin, length(c.major) * std::max(1.0, c.ratio));
+        else if (c.kind == curve_kind::bspline)
+            for (v3 p : c.spline.controls)
+                grow(p, 0.0);
     for (const auto &s : model.surfaces)
         if (s.kind == surface_kind::sphere)
             grow(s.origin, std::fabs(s.radius));
@@ -729,7 +746,7 @@ double model_tolerance(const sat_model &model)
     return diag * 5e-4;
 }
 
-void mesh_model(const sat_model &model, double tolerance, mesh_result &out)
+void mesh_model(const sat_model &model, double tolerance, mesh_result &out, std::size_t max_triangles)
 {
-    mesher(model, tolerance, out).run();
+    mesher(model, tolerance, max_triangles, out).run();
 }

@@ -19,4 +19,9 @@ struct mesh_result {
 // The chordal tolerance for a model: a small fraction of its size.
 double model_tolerance(const sat_model &model);
 
-void mesh_model(const sat_model &model, double tolerance, mesh_result &out);
+// Beyond this many triangles the remaining faces are skipped: a small file
+// can name one large curved face many times over.
+constexpr std::size_t mesh_triangle_limit = 5000000;
+
+void mesh_model(const sat_model &model, double tolerance, mesh_result &out,
+                std::size_t max_triangles = mesh_triangle_limit);
