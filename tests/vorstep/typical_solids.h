@@ -10,6 +10,36 @@ namespace typical_solids {
 
 constexpr double pi = 3.14159265358979323846;
 
+// A 2 x 3 x 4 box with a corner at the origin, and the sphere and torus of the benchmark.
+inline std::string box(int version = 700)
+{
+    sat_builder b(version);
+    int v[8];
+    for (int k = 0; k < 8; ++k)
+        v[k] = b.vertex({k & 1 ? 2.0 : 0.0, k & 2 ? 3.0 : 0.0, k & 4 ? 4.0 : 0.0});
+    b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {b.polygon({v[0], v[2], v[3], v[1]})});
+    b.face(sat_builder::plane({2, 3, 4}, {0, 0, 1}, {1, 0, 0}), {b.polygon({v[4], v[5], v[7], v[6]})});
+    b.face(sat_builder::plane({0, 0, 0}, {0, -1, 0}, {1, 0, 0}), {b.polygon({v[0], v[1], v[5], v[4]})});
+    b.face(sat_builder::plane({2, 3, 4}, {0, 1, 0}, {1, 0, 0}), {b.polygon({v[2], v[6], v[7], v[3]})});
+    b.face(sat_builder::plane({0, 0, 0}, {-1, 0, 0}, {0, 1, 0}), {b.polygon({v[0], v[4], v[6], v[2]})});
+    b.face(sat_builder::plane({2, 3, 4}, {1, 0, 0}, {0, 1, 0}), {b.polygon({v[1], v[3], v[7], v[5]})});
+    return b.text();
+}
+
+inline std::string sphere(int version = 700)
+{
+    sat_builder b(version);
+    b.face(sat_builder::sphere({0, 0, 0}, 2.5), {});
+    return b.text();
+}
+
+inline std::string torus(int version = 700)
+{
+    sat_builder b(version);
+    b.face(sat_builder::torus({0, 0, 0}, {0, 0, 1}, 5, 1), {});
+    return b.text();
+}
+
 // A cylinder of radius 1 and height 2 on the x-y plane, closed by a flat top or,
 // with `dome`, by a hemisphere.
 inline std::string cylinder(bool dome, int version = 700)
