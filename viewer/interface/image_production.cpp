@@ -35,6 +35,19 @@ void keep_render(cl_export_functions &viewer, HBITMAP bitmap)
     viewer.picture_rect.SetRect(0, 0, render_image->GetWidth(), render_image->GetHeight());
 }
 
+// Records the block as loaded (also when loading failed, so it is not retried)
+// and renders it into render_image; false when there is no picture.
+bool render_loaded_block(cl_export_functions &viewer)
+{
+    viewer.loaded_library = library_path;
+    viewer.loaded_block = block_name;
+    HBITMAP bitmap = current_scene->Render();
+    if (bitmap == nullptr)
+        return false;
+    keep_render(viewer, bitmap);
+    return true;
+}
+
 // The bitmap goes back to the platform; the wrapper stays, empty.
 void drop_render()
 {
@@ -82,13 +95,8 @@ int cl_export_functions::RemakeImage(HWND window)
         current_scene->Reset(false);
         load_block_definition(library_path.c_str(), block_name.c_str());
     }
-    loaded_library = library_path;
-    loaded_block = block_name;
-
-    HBITMAP bitmap = current_scene->Render();
-    if (bitmap == nullptr)
+    if (!render_loaded_block(*this))
         return 1;
-    keep_render(*this, bitmap);
 
     if (picture != nullptr) {
         picture->Destroy();
@@ -127,13 +135,8 @@ int cl_export_functions::GetImage(CString library, CString block, double, double
     set_up_camera(target->GetWidth(), target->GetHeight(), background);
     current_scene->Reset(false);
     load_block_definition(library_path.c_str(), block_name.c_str());
-    loaded_library = library_path;
-    loaded_block = block_name;
-
-    HBITMAP bitmap = current_scene->Render();
-    if (bitmap == nullptr)
+    if (!render_loaded_block(*this))
         return 0;
-    keep_render(*this, bitmap);
 
     HDC target_dc = target->GetDC();
     render_image->BitBlt(target_dc, 0, 0, target->GetWidth(), target->GetHeight(), 0, 0, SRCCOPY);
