@@ -11,22 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include "../saved_inputs.h"
 #include "fuzz_target.h"
 #include "tvlaccess.h"
 
 namespace {
 
 const std::filesystem::path corpus = FUZZ_CORPUS_DIR;
-
-std::vector<std::filesystem::path> saved_inputs(const std::filesystem::path &folder)
-{
-    std::vector<std::filesystem::path> out;
-    if (std::filesystem::is_directory(folder))
-        for (const auto &entry : std::filesystem::recursive_directory_iterator(folder))
-            if (entry.is_regular_file())
-                out.push_back(entry.path());
-    return out;
-}
 
 TEST(ReaderFuzzReplay, SavedInputsRunCleanly)
 {

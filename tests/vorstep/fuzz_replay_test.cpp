@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../saved_inputs.h"
 #include "fuzz_target.h"
 #include "sat_model.h"
 #include "sat_text.h"
@@ -17,16 +18,6 @@
 namespace {
 
 const std::filesystem::path corpus = VORSTEP_FUZZ_CORPUS_DIR;
-
-std::vector<std::filesystem::path> saved_inputs(const std::filesystem::path &folder)
-{
-    std::vector<std::filesystem::path> out;
-    if (std::filesystem::is_directory(folder))
-        for (const auto &entry : std::filesystem::recursive_directory_iterator(folder))
-            if (entry.is_regular_file())
-                out.push_back(entry.path());
-    return out;
-}
 
 std::string read_all(const std::filesystem::path &path)
 {
