@@ -15,6 +15,10 @@
 
 #define TAVREL_VIEWER_API __attribute__((visibility("default")))
 
+// Drawing modes for cl_export_functions::SetDrawingMode.
+#define TAVREL_MODE_CLASSIC 0 // faces, points, lines, circles, polylines, meshes, solids
+#define TAVREL_MODE_FULL 1    // what a CAD program draws: see SetDrawingMode
+
 class TAVREL_VIEWER_API cl_export_functions {
 public:
     cl_export_functions();
@@ -32,6 +36,24 @@ public:
     // Whole degrees: the fraction is dropped.
     void SetCameraRotation(double degrees);
     void SetCameraTilt(double degrees);
+    // How symbols become geometry, for every object of the process; the next
+    // picture loads the symbol again when the mode changes.
+    // TAVREL_MODE_CLASSIC (the default) draws each delivered block where it is
+    // defined and only the entity kinds of the classic set.  TAVREL_MODE_FULL
+    // draws what a CAD program draws: the symbol's block with its block
+    // references placed (nested, arrayed), arcs, ellipses, splines, widened and
+    // bulged polylines, text, attributes, solid fills, hatches, dimensions and
+    // entity colours.  Returns the mode in force; an unknown mode changes nothing.
+    int SetDrawingMode(int mode);
+    // Non-zero: the camera fit frames line ends and point markers as well as
+    // faces, so lines that reach beyond the faces are not cut off.  0 (the
+    // default) frames the faces only; a symbol without faces is framed by its
+    // lines either way.  For every object of the process.
+    void SetFitLines(int on);
+    // What loading the last symbol gave: 1 delivered, -1 no library or symbol
+    // name, -2 the library refused it (missing, corrupt, no such symbol); 0
+    // before any load.  Pictures are still made (blank) when loading failed.
+    int GetLoadResult() const;
     // Turns the camera one degree per pixel; rotation + 360, or -1 without a picture.
     int SendDragDistance(int dx, int dy);
 

@@ -2,6 +2,7 @@
 // the last picture.  Pictures are produced in image_production.cpp.
 #include <cmath>
 
+#include "conversion/drawing_mode.h"
 #include "conversion/entity_callbacks.h"
 #include "interface/cl_viewer_app.h"
 #include "interface/viewer_settings.h"
@@ -59,6 +60,23 @@ void cl_export_functions::SetBackgroundColor(unsigned long color)
 void cl_export_functions::SetShowLines(int on)
 {
     show_lines = on;
+}
+
+int cl_export_functions::SetDrawingMode(int mode)
+{
+    if (mode == drawing_mode_classic || mode == drawing_mode_full)
+        drawing_mode = mode;
+    return drawing_mode;
+}
+
+void cl_export_functions::SetFitLines(int on)
+{
+    fit_lines = on;
+}
+
+int cl_export_functions::GetLoadResult() const
+{
+    return last_load_result;
 }
 
 void cl_export_functions::SetCameraRotation(double degrees)

@@ -2,6 +2,7 @@
 // changed, set up the camera and render.
 #include <algorithm>
 
+#include "conversion/drawing_mode.h"
 #include "interface/block_loader.h"
 #include "interface/image_production.h"
 #include "interface/viewer_settings.h"
@@ -14,7 +15,7 @@ bool block_changed(const cl_export_functions &viewer)
 {
     // Without a scene (after DeleteObjects) the block has to be loaded again.
     return current_scene == nullptr || library_path != viewer.loaded_library.str() ||
-           block_name != viewer.loaded_block.str();
+           block_name != viewer.loaded_block.str() || loaded_drawing_mode != drawing_mode;
 }
 
 void set_up_camera(int width, int height, COLORREF background)

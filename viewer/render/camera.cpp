@@ -9,6 +9,8 @@
 #include "render/cl_opengl_image.h"
 #include "render/view_settings.h"
 
+int fit_lines = 0;
+
 namespace {
 
 bool upside_down(int tilt) { return tilt >= -270 && tilt <= -91; }
@@ -42,6 +44,24 @@ void cl_opengl_image::SetViewDirection(double x, double y, double z)
     }
 }
 
+// The points the fit frames: triangle corners; line ends too when the fit counts
+// lines, or when there are no triangles (a drawing of lines alone would
+// otherwise get a field of view of nothing).
+template <typename Visit> void cl_opengl_image::VisitFitPoints(Visit visit) const
+{
+    for (const cl_opengl_image_triangle &t : triangles) {
+        visit(t.corner_a);
+        visit(t.corner_b);
+        visit(t.corner_c);
+    }
+    if (fit_lines == 0 && !triangles.empty())
+        return;
+    for (const cl_opengl_image_line &l : lines) {
+        visit(l.start);
+        visit(l.end);
+    }
+}
+
 void cl_opengl_image::FitCamera()
 {
     if (triangles.empty() && lines.empty())
@@ -49,14 +69,12 @@ void cl_opengl_image::FitCamera()
 
     extent ex, ey, ez;
     bool first = true;
-    for (const cl_opengl_image_triangle &t : triangles) {
-        for (const fpt *p : {&t.corner_a, &t.corner_b, &t.corner_c}) {
-            ex.take(p->x, first);
-            ey.take(p->y, first);
-            ez.take(p->z, first);
-            first = false;
-        }
-    }
+    VisitFitPoints([&](const fpt &p) {
+        ex.take(p.x, first);
+        ey.take(p.y, first);
+        ez.take(p.z, first);
+        first = false;
+    });
     fpt centre{(ex.low + ex.high) / 2, (ey.low + ey.high) / 2, (ez.low + ez.high) / 2};
     for (cl_opengl_image_triangle &t : triangles) {
         t.corner_a = t.corner_a - centre;
@@ -70,14 +88,12 @@ void cl_opengl_image::FitCamera()
 
     extent rr, uu, dd;
     first = true;
-    for (const cl_opengl_image_triangle &t : triangles) {
-        for (const fpt *p : {&t.corner_a, &t.corner_b, &t.corner_c}) {
-            rr.take(fpt_dot(right, *p), first);
-            uu.take(fpt_dot(up, *p), first);
-            dd.take(fpt_dot(view_dir, *p), first);
-            first = false;
-        }
-    }
+    VisitFitPoints([&](const fpt &p) {
+        rr.take(fpt_dot(right, p), first);
+        uu.take(fpt_dot(up, p), first);
+        dd.take(fpt_dot(view_dir, p), first);
+        first = false;
+    });
     auto span = [](const extent &e) { return std::fabs(std::max(e.high, 0.0) - e.low) + 1.0; };
     double size = std::max({span(dd), span(rr), span(uu)});
 

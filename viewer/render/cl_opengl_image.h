@@ -48,6 +48,7 @@ public:
     // The finished bitmap, which then belongs to the caller; null on failure.
     HBITMAP Render();
     void FitCamera();
+    template <typename Visit> void VisitFitPoints(Visit visit) const;
     void DrawTriangles();
     void DrawLines();
     void ApplyLighting();

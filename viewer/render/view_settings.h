@@ -7,3 +7,7 @@ extern int camera_rotation;
 extern int camera_tilt;
 // Non-zero: the line pass draws the line records of entities.
 extern int show_lines;
+
+// Non-zero: the camera fit counts line ends and markers too, not only triangle
+// corners.  Set through cl_export_functions::SetFitLines; defined beside the fit.
+extern int fit_lines;
