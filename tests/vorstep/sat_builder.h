@@ -22,7 +22,7 @@ public:
     int vertex(v3 p)
     {
         int pt = add("point", nums({p.x, p.y, p.z}));
-        return add("vertex", "$-1 " + ptr(pt));
+        return add("vertex", std::string(version_ >= 21200 ? "$-1 2 " : "$-1 ") + ptr(pt));
     }
 
     // The straight edge between two vertices, made once and shared.
@@ -142,15 +142,18 @@ public:
                 face_ids[f] = reserve();
                 shell_of[f] = shell;
             }
-            recs[static_cast<std::size_t>(body)] = rec("body", "$-1 " + ptr(lump) + " $-1 " + ptr(xf));
+            recs[static_cast<std::size_t>(body)] =
+                rec("body", std::string(version_ >= 3000 ? "$-1 7 " : "$-1 ") + ptr(lump) + " $-1 " + ptr(xf));
             recs[static_cast<std::size_t>(lump)] = rec("lump", "$-1 $-1 " + ptr(shell) + " " + ptr(body));
-            recs[static_cast<std::size_t>(shell)] =
-                rec("shell", "$-1 $-1 $-1 " + ptr(from < to ? face_ids[from] : -1) + " $-1 " + ptr(lump));
+            recs[static_cast<std::size_t>(shell)] = rec("shell", "$-1 $-1 $-1 " + ptr(from < to ? face_ids[from] : -1) +
+                                                                     (version_ >= 200 ? " $-1 " : " ") + ptr(lump));
             const auto &m = bodies[b].matrix;
             v3 t = bodies[b].move;
+            // A transform carries one integer at most, whatever the version.
             recs[static_cast<std::size_t>(xf)] =
-                rec("transform", "$-1 " + nums({m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], t.x, t.y, t.z}) +
-                                     " 1 no_rotate no_reflect no_shear");
+                std::string("transform ") + (version_ >= 600 ? "$-1 -1 " : "$-1 ") +
+                nums({m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], t.x, t.y, t.z}) +
+                " 1 no_rotate no_reflect no_shear #";
         }
         auto last_of_body = [&](std::size_t f) {
             for (std::size_t b = 1; b < bodies.size(); ++b)
@@ -189,8 +192,13 @@ public:
         std::string out;
         if (header) {
             out += std::to_string(version_) + " 0 1 0" + eol;
-            out += version_ >= 700 ? "@8 skelvane @11 Vorstep 7.0 @24 Mon Jan 01 00:00:00 2001" : "8 skelvane 11 Vorstep 4.0 24 Mon Jan 01 00:00:00 2001";
-            out += eol + "1 9.9999999999999995e-007 1e-010" + eol;
+            if (version_ >= 200) {
+                out += version_ >= 700 ? "@8 skelvane @11 Vorstep 7.0 @24 Mon Jan 01 00:00:00 2001"
+                                       : "8 skelvane 11 Vorstep 4.0 24 Mon Jan 01 00:00:00 2001";
+                out += eol + "1 9.9999999999999995e-007 1e-010" + eol;
+            }
+            if (version_ >= 2600 && version_ < 20000)
+                out += "T @24 Mon Jan 01 00:00:00 2001 1 0" + eol;
         }
         for (std::size_t k = 0; k < recs.size(); ++k)
             out += (prefixes ? "-" + std::to_string(k) + " " : "") + recs[k] + eol;
@@ -225,7 +233,10 @@ private:
     std::string rec(const std::string &name, const std::string &fields) const
     {
         std::string rest = fields.substr(3); // after "$-1"
-        std::string hdr = version_ >= 700 ? "$-1 -1 $-1" : version_ >= 600 ? "$-1 -1" : "$-1";
+        std::string hdr = version_ >= 1600  ? "$-1 -1 -1 $-1"
+                          : version_ >= 700 ? "$-1 -1 $-1"
+                          : version_ >= 600 ? "$-1 -1"
+                                            : "$-1";
         std::string body = hdr + rest;
         if (name == "edge" && version_ >= 700)
             body += " @7 unknown";

@@ -20,6 +20,7 @@ struct mesh_check {
     double volume = 0.0;
     bool watertight = false;
     std::size_t triangles = 0;
+    v3 lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
     std::vector<std::string> warnings;
 };
 
@@ -45,6 +46,10 @@ mesh_check mesh_text(const std::string &text)
         out.area += length(n) / 2;
         out.volume += dot(t.a, cross(t.b, t.c)) / 6;
         v3 c[3] = {t.a, t.b, t.c};
+        for (v3 p : c) {
+            out.lo = {std::min(out.lo.x, p.x), std::min(out.lo.y, p.y), std::min(out.lo.z, p.z)};
+            out.hi = {std::max(out.hi.x, p.x), std::max(out.hi.y, p.y), std::max(out.hi.z, p.z)};
+        }
         for (int k = 0; k < 3; ++k) {
             key3 p{c[k].x, c[k].y, c[k].z}, q{c[(k + 1) % 3].x, c[(k + 1) % 3].y, c[(k + 1) % 3].z};
             edges[{p, q}] += 1;
@@ -90,7 +95,7 @@ std::string box_text(int version, bool header, bool prefixes, bool crlf)
 
 TEST(VorstepSatText, BoxInEveryTextLayout)
 {
-    for (int version : {400, 700, 21800})
+    for (int version : {106, 400, 700, 1600, 3000, 21200, 21800})
         for (bool header : {true, false})
             for (bool prefixes : {false, true})
                 for (bool crlf : {false, true}) {
@@ -103,6 +108,33 @@ TEST(VorstepSatText, BoxInEveryTextLayout)
                     EXPECT_TRUE(m.watertight);
                     EXPECT_EQ(m.triangles, 12u);
                 }
+}
+
+// Each body moved by its own transform, the second one reflected; the record
+// layouts change with the version (one-line header, id line, extra integers
+// in vertices and bodies, one integer in transforms).
+TEST(VorstepSatText, SolidsOfEveryVersionKeepTheirTransforms)
+{
+    for (int version : {106, 400, 600, 700, 1600, 2600, 3000, 3100, 20800, 21200, 21500, 21800}) {
+        SCOPED_TRACE(version);
+        sat_builder b(version);
+        b.begin_body({1, 0, 0, 0, 1, 0, 0, 0, 1}, {100, 0, 0});
+        add_box(b, {0, 0, 0}, {2, 3, 4});
+        b.begin_body({-1, 0, 0, 0, 1, 0, 0, 0, 1}, {-100, 0, 0});
+        int A = b.vertex({1, 0, 0}), B = b.vertex({1, 0, 2});
+        int low = b.circle(A, {0, 0, 0}, {0, 0, 1}, {1, 0, 0});
+        int high = b.circle(B, {0, 0, 2}, {0, 0, 1}, {1, 0, 0});
+        b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{low, true}}});
+        b.face(sat_builder::plane({0, 0, 2}, {0, 0, 1}, {1, 0, 0}), {{{high, false}}});
+        b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 0, 1), {{{low, false}}, {{high, true}}});
+        mesh_check m = mesh_text(b.text());
+        EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
+        expect_near_rel(m.volume, 24 + 2 * pi, 0.01, "volume");
+        expect_near_rel(m.area, 52 + 6 * pi, 0.02, "area");
+        EXPECT_TRUE(m.watertight);
+        EXPECT_NEAR(m.hi.x, 102, 1e-9);
+        EXPECT_NEAR(m.lo.x, -101, 1e-3);
+    }
 }
 
 TEST(VorstepSatText, CountedStringsAndTruncatedInput)

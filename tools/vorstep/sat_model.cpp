@@ -271,26 +271,30 @@ private:
         warnings_.push_back(w);
     }
 
+    // The first record of kind `b` that record i points at, -1 for none.  The
+    // links between body, lump, shell and face shift place between versions
+    // (the oldest shells have no wire, newer bodies carry one more integer),
+    // but each points at exactly one record of the kind asked for.
+    int linked(int i, base b) const
+    {
+        const auto &tokens = rec(i).tokens;
+        for (std::size_t k = 1; k < tokens.size(); ++k) {
+            if (!is_pointer(tokens[k]))
+                continue;
+            char *end = nullptr;
+            long v = std::strtol(tokens[k].c_str() + 1, &end, 10);
+            if (*end == '\0' && v >= 0 && static_cast<std::size_t>(v) < text_.records.size() && is(static_cast<int>(v), b))
+                return static_cast<int>(v);
+        }
+        return -1;
+    }
+
     // The body of a face: face -> shell -> lump -> body; -1 when a link is broken.
     int owner_body(int face_record)
     {
-        field_reader f = reader(face_record);
-        f.pointer(); // next face
-        f.pointer(); // loop
-        int shell = f.pointer();
-        if (f.bad() || !is(shell, base::shell))
-            return -1;
-        field_reader g = reader(shell);
-        for (int k = 0; k < 4; ++k)
-            g.pointer(); // next shell, subshell, face, wire
-        int lump = g.pointer();
-        if (g.bad() || !is(lump, base::lump))
-            return -1;
-        field_reader h = reader(lump);
-        h.pointer(); // next lump
-        h.pointer(); // shell
-        int body = h.pointer();
-        return !h.bad() && is(body, base::body) ? body : -1;
+        int shell = linked(face_record, base::shell);
+        int lump = shell < 0 ? -1 : linked(shell, base::lump);
+        return lump < 0 ? -1 : linked(lump, base::body);
     }
 
     transform body_transform(int body)
@@ -298,13 +302,15 @@ private:
         transform x;
         if (!is(body, base::body))
             return x;
-        field_reader f = reader(body);
-        f.pointer(); // lump
-        f.pointer(); // wire
-        int t = f.pointer();
-        if (f.bad() || !is(t, base::transform))
+        int t = linked(body, base::transform);
+        if (t < 0)
             return x;
-        field_reader g = reader(t);
+        // Transforms carry at most one integer before the matrix, whatever
+        // the other records carry.
+        const sat_record &r = rec(t);
+        header_shape h = shape_;
+        h.integers = std::min(h.integers, 1);
+        field_reader g(r, h, text_.records.size());
         for (auto &row : x.a)
             for (double &v : row)
                 v = g.number();
@@ -325,6 +331,8 @@ private:
         if (is(i, base::vertex)) {
             field_reader f = reader(i);
             f.pointer(); // one of its edges
+            if (!f.next_is_pointer() && f.next_is_number())
+                f.number(); // from 21.2 on, an integer before the point
             int p = f.pointer();
             if (!f.bad() && is(p, base::point)) {
                 field_reader g = reader(p);

@@ -18,15 +18,6 @@ bool is_integer(const std::string &t)
     return true;
 }
 
-bool is_number(const std::string &t)
-{
-    if (t.empty())
-        return false;
-    char *end = nullptr;
-    std::strtod(t.c_str(), &end);
-    return end == t.c_str() + t.size();
-}
-
 std::vector<std::string> words(const std::string &line)
 {
     std::vector<std::string> out;
@@ -43,7 +34,17 @@ std::vector<std::string> words(const std::string &line)
     return out;
 }
 
-// Offset of the first record: past the three header lines when the file has them.
+// Whether a line opens a record: a type name (after an optional "-n" index)
+// followed by the attribute pointer.
+bool opens_record(const std::vector<std::string> &w)
+{
+    std::size_t k = (w.size() > 1 && w[0].size() > 1 && w[0][0] == '-' && is_integer(w[0])) ? 1 : 0;
+    return w.size() > k + 1 && std::isalpha(static_cast<unsigned char>(w[k][0])) && w[k + 1][0] == '$';
+}
+
+// Offset of the first record.  The header is a version line, then, depending
+// on the version, none to three lines more (product, units, an id line); they
+// end where the first line that opens a record begins.
 std::size_t skip_header(const std::string &text, int &version)
 {
     version = 0;
@@ -78,19 +79,17 @@ std::size_t skip_header(const std::string &text, int &version)
         return first; // no header: records start at once (perhaps with "-n" prefixes)
     long v = std::strtol(w[0].c_str(), nullptr, 10);
     version = (v > 0 && v < 1000000) ? static_cast<int>(v) : 0;
-    std::size_t after_first = pos;
-    // Product line: free text (counted strings from 7.0 on).
-    if (!next_line(line))
-        return after_first;
-    std::size_t after_second = pos;
-    std::size_t third_start = pos;
-    if (!next_line(line))
-        return after_second;
-    std::vector<std::string> w3 = words(line);
-    bool numeric = !w3.empty();
-    for (const auto &t : w3)
-        numeric = numeric && is_number(t);
-    return numeric ? pos : third_start;
+    std::size_t after_version = pos;
+    constexpr int max_header_lines = 4;
+    for (int k = 0; k < max_header_lines; ++k) {
+        std::size_t start = pos;
+        if (!next_line(line))
+            return after_version;
+        if (opens_record(words(line)))
+            return start;
+    }
+    // No record in sight: take what follows the version line as records.
+    return after_version;
 }
 
 } // namespace
