@@ -224,6 +224,43 @@ TEST(VorstepMesh, ConeToApexSphereAndTorus)
     }
 }
 
+// A torus whose tube (radius 2) is wider than its ring (radius 1): the solid
+// is the outer, apple-shaped part, whole or cut in half at z = 0.
+TEST(VorstepMesh, AppleTorus)
+{
+    const double R = 1, r = 2, pole = std::acos(-R / r);
+    double volume = 0.0; // by Simpson's rule over z; dimpled at the poles
+    const int n = 2000;
+    for (int k = 0; k <= n; ++k) {
+        double z = -r + 2 * r * k / n, s = std::sqrt(std::max(0.0, r * r - z * z));
+        double outer = R + s, inner = std::max(0.0, R - s);
+        volume += ((k == 0 || k == n) ? 1 : (k % 2 ? 4 : 2)) * pi * (outer * outer - inner * inner);
+    }
+    volume *= (2 * r / n) / 3;
+    const double area = 4 * pi * r * (R * pole + r * std::sin(pole));
+    {
+        sat_builder b(700);
+        b.face(sat_builder::torus({0, 0, 0}, {0, 0, 1}, R, r), {});
+        mesh_check m = mesh_text(b.text());
+        EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
+        expect_near_rel(m.volume, volume, 0.01, "volume");
+        expect_near_rel(m.area, area, 0.02, "area");
+        EXPECT_TRUE(m.watertight);
+    }
+    {
+        sat_builder b(21800);
+        int A = b.vertex({R + r, 0, 0});
+        int rim = b.circle(A, {0, 0, 0}, {0, 0, 1}, {R + r, 0, 0});
+        b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{rim, true}}});
+        b.face(sat_builder::torus({0, 0, 0}, {0, 0, 1}, R, r), {{{rim, false}}});
+        mesh_check m = mesh_text(b.text());
+        EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
+        expect_near_rel(m.volume, volume / 2, 0.01, "volume");
+        expect_near_rel(m.area, area / 2 + pi * (R + r) * (R + r), 0.02, "area");
+        EXPECT_TRUE(m.watertight);
+    }
+}
+
 TEST(VorstepMesh, UnionOfCylinderAndHemisphere)
 {
     // A cylinder of radius 1 and height 2 with a hemisphere on top.

@@ -435,7 +435,9 @@ private:
             s.axis = xf_.unit(f.vector());
             s.radius = f.number() * std::fabs(xf_.scale);
             s.minor = f.number() * std::fabs(xf_.scale);
-            if (s.minor == 0.0 || std::fabs(s.radius) <= std::fabs(s.minor))
+            // A negative ring inside the tube leaves only the inner spindle,
+            // which no face of ours lies on.
+            if (s.minor == 0.0 || (s.radius < 0.0 && -s.radius <= std::fabs(s.minor)))
                 s.kind = surface_kind::unsupported;
         } else {
             s.kind = surface_kind::unsupported;

@@ -18,7 +18,6 @@
 namespace {
 
 constexpr double two_pi = 6.283185307179586476925286766559;
-constexpr double half_pi = 1.5707963267948966192313216916398;
 constexpr std::size_t max_face_vertices = 200000;
 
 // Angle step that keeps the chord of an arc of this radius within tol (and
@@ -291,9 +290,9 @@ private:
     bool singular(const surface_param &sp, v3 p) const
     {
         v3 d = p - sp.centre;
-        if (sp.kind == surface_kind::sphere) {
+        if (sp.has_poles()) {
             double z = dot(d, sp.axis);
-            return length(d - sp.axis * z) < 1e-9 * sp.radius;
+            return length(d - sp.axis * z) < 1e-9 * std::max(sp.radius, sp.minor);
         }
         double va;
         if (sp.apex(va)) {
@@ -539,8 +538,8 @@ private:
         double apex_v = 0.0;
         bool has_apex = fr.sp.apex(apex_v);
         auto singular_v = [&](bool above, double from_v, double &v) {
-            if (fr.sp.kind == surface_kind::sphere) {
-                v = above ? half_pi : -half_pi;
+            if (fr.sp.has_poles()) {
+                v = above ? fr.sp.pole_v() : -fr.sp.pole_v();
                 return true;
             }
             if (has_apex && (above ? apex_v > from_v : apex_v < from_v)) {
@@ -649,22 +648,22 @@ private:
         const surface_param &sp = fr.sp;
         if (sp.kind != surface_kind::sphere && sp.kind != surface_kind::torus)
             return false;
-        bool torus = sp.kind == surface_kind::torus;
-        int nu = static_cast<int>(std::ceil(two_pi / angle_step(torus ? sp.radius + sp.minor : sp.radius, tol_)));
-        int nv = torus ? static_cast<int>(std::ceil(two_pi / angle_step(sp.minor, tol_)))
-                       : std::max(4, nu / 2);
-        std::vector<v3> grid;
-        auto at = [&](int i, int j) -> v3 & {
-            return grid[static_cast<std::size_t>(((j % (torus ? nv : nv + 1)) * nu) + (i % nu))];
-        };
-        int rows = torus ? nv : nv + 1;
-        grid.resize(static_cast<std::size_t>(rows * nu));
-        v3 south = sp.eval(0, -half_pi), north = sp.eval(0, half_pi);
+        // A ring torus closes on itself in v; a sphere or apple runs from pole to pole.
+        bool ring = sp.periodic_v();
+        double pole = sp.pole_v();
+        double outer = sp.kind == surface_kind::torus ? sp.radius + sp.minor : sp.radius;
+        int nu = static_cast<int>(std::ceil(two_pi / angle_step(outer, tol_)));
+        int nv = ring ? static_cast<int>(std::ceil(two_pi / angle_step(sp.minor, tol_)))
+                      : std::max({4, nu / 2, static_cast<int>(std::ceil(2 * pole / angle_step(std::max(sp.radius, sp.minor), tol_)))});
+        int rows = ring ? nv : nv + 1;
+        std::vector<v3> grid(static_cast<std::size_t>(rows * nu));
+        auto at = [&](int i, int j) -> v3 & { return grid[static_cast<std::size_t>(((j % rows) * nu) + (i % nu))]; };
+        v3 south = sp.eval(0, -pole), north = sp.eval(0, pole);
         for (int j = 0; j < rows; ++j)
             for (int i = 0; i < nu; ++i) {
                 double u = two_pi * i / nu;
-                double v = torus ? two_pi * j / nv : -half_pi + (two_pi / 2) * j / nv;
-                at(i, j) = (!torus && j == 0) ? south : (!torus && j == nv) ? north : sp.eval(u, v);
+                double v = ring ? two_pi * j / nv : -pole + 2 * pole * j / nv;
+                at(i, j) = (!ring && j == 0) ? south : (!ring && j == nv) ? north : sp.eval(u, v);
             }
         // S_u x S_v points outward; flip turns the face inward.
         bool rev = fr.flip != reverse_output;

@@ -1,5 +1,6 @@
 #include "surface_param.h"
 
+#include <algorithm>
 #include <cmath>
 
 bool make_surface_param(const sat_surface &s, surface_param &p)
@@ -34,7 +35,7 @@ bool make_surface_param(const sat_surface &s, surface_param &p)
         p.radius = std::fabs(s.radius);
         p.minor = std::fabs(s.minor);
         p.outward = s.minor > 0 ? 1 : -1;
-        return p.minor > 0.0 && p.radius > p.minor;
+        return p.minor > 0.0 && s.radius >= 0.0;
     default:
         return false;
     }
@@ -94,13 +95,20 @@ bool surface_param::apex(double &v) const
     return true;
 }
 
+double surface_param::pole_v() const
+{
+    if (kind == surface_kind::sphere)
+        return std::acos(0.0);
+    return apple() ? std::acos(-radius / minor) : 0.0;
+}
+
 double surface_param::u_scale() const
 {
     switch (kind) {
     case surface_kind::plane:
         return 1.0;
     case surface_kind::torus:
-        return radius;
+        return std::max(radius, minor / 2);
     default:
         return radius;
     }

@@ -14,7 +14,13 @@ struct surface_param {
     int outward = 1;     // +1 when the surface normal agrees with S_u x S_v
 
     bool periodic_u() const { return kind != surface_kind::plane; }
-    bool periodic_v() const { return kind == surface_kind::torus; }
+    // A torus whose tube is wider than its ring meets itself on the axis;
+    // faces keep to the outer part, between two poles.
+    bool apple() const { return kind == surface_kind::torus && radius < minor; }
+    bool periodic_v() const { return kind == surface_kind::torus && !apple(); }
+    // Whether the surface closes in a point on its axis at v = +-pole_v().
+    bool has_poles() const { return kind == surface_kind::sphere || apple(); }
+    double pole_v() const;
     v3 eval(double u, double v) const;
     v2 inverse(v3 p) const;
     // The axis position of a cone's apex; false for cylinders and other kinds.
