@@ -88,14 +88,19 @@ bool append_pass(const std::string &list, const std::string &temp)
         bridge_message(temp_unreadable, caption_failed, MB_OK | MB_ICONERROR);
         return false;
     }
+    // Items that did not reach the list (a full disk, a failed read) are
+    // reported, never counted as added.
     char buffer[4096];
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        std::fwrite(buffer, 1, got, out);
-    std::fputc('\n', out);
+    bool ok = true;
+    while (ok && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        ok = std::fwrite(buffer, 1, got, out) == got;
+    ok = ok && std::ferror(in) == 0 && std::fputc('\n', out) != EOF;
     std::fclose(in);
-    std::fclose(out);
-    return true;
+    ok = std::fclose(out) == 0 && ok;
+    if (!ok)
+        bridge_message(list_failed, caption_failed, MB_OK);
+    return ok;
 }
 
 } // namespace
@@ -125,8 +130,10 @@ extern "C" int HBSpecifyList(const char *list_file)
         run_batch_file();
         if (pass_produced(temp)) {
             ++productive;
-            if (!append_pass(list, temp))
+            if (!append_pass(list, temp)) {
+                skel_remove(temp.c_str());
                 return 0;
+            }
         }
         if (bridge_message("Would you like to append more new items to the proposal?", caption_append,
                            MB_YESNO | MB_ICONQUESTION) != IDYES) {

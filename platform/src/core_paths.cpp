@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -41,6 +42,27 @@ void make_folders(const std::string &folder)
     }
 }
 
+// Without a home, drive C lies in a folder of the user's own in the shared
+// temporary folder: made here with mode 0700, and refused when someone else
+// made it first (a settings file planted there would choose which program the
+// bridge runs).  Empty when it cannot be had.
+std::string private_temp_folder()
+{
+    const char *tmp = std::getenv("TMPDIR");
+    std::string folder = tmp && *tmp ? tmp : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    folder += "/skelvane-" + std::to_string(::geteuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return {};
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+        (st.st_mode & 0077) != 0)
+        return {};
+    return folder;
+}
+
+// Empty when drive C has no folder.
 std::string default_drive_c()
 {
     std::string base;
@@ -48,8 +70,8 @@ std::string default_drive_c()
         base = xdg;
     else if (const char *home = std::getenv("HOME"); home && *home)
         base = std::string(home) + "/.local/share";
-    else
-        base = "/tmp";
+    else if (base = private_temp_folder(); base.empty())
+        return {};
     return base + "/skelvane/drive_c";
 }
 
@@ -131,7 +153,67 @@ bool mode_reads_existing(const char *mode)
     return mode && mode[0] == 'r';
 }
 
+// The open(2) flags of an fopen mode ('b' and 't' change nothing here).
+int open_flags(const char *mode)
+{
+    const bool update = std::strchr(mode, '+') != nullptr;
+    int flags = update ? O_RDWR : (mode[0] == 'r' ? O_RDONLY : O_WRONLY);
+    if (mode[0] == 'w')
+        flags |= O_CREAT | O_TRUNC;
+    else if (mode[0] == 'a')
+        flags |= O_CREAT | O_APPEND;
+    if (std::strchr(mode, 'x'))
+        flags |= O_EXCL;
+    return flags | O_CLOEXEC;
+}
+
 } // namespace
+
+// A pipe named as a file would block open(2) until a writer (or reader) comes,
+// so the name is opened non-blocking and what it names is checked first.  Files
+// that are read must be regular files; a file that is written may also be a
+// device or a pipe that someone reads.
+std::FILE *skel_fopen_host(const std::string &host, const char *mode)
+{
+    if (!mode || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int fd = ::open(host.c_str(), open_flags(mode) | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    const bool reads = mode[0] == 'r' || std::strchr(mode, '+');
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (reads && !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE *file = ::fdopen(fd, mode);
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
+bool skel_read_host_file(const std::string &host, std::string &content)
+{
+    std::FILE *in = skel_fopen_host(host, "rb");
+    if (!in)
+        return false;
+    content.clear();
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        content.append(buffer, got);
+    const bool read = std::ferror(in) == 0;
+    std::fclose(in);
+    return read;
+}
 
 bool skel_drive_root(char letter, std::string &host_folder)
 {
@@ -143,6 +225,8 @@ bool skel_drive_root(char letter, std::string &host_folder)
         host_folder = root;
     } else if (upper == 'C') {
         host_folder = default_drive_c();
+        if (host_folder.empty())
+            return false;
         make_folders(host_folder);
     } else {
         return false;
@@ -208,7 +292,7 @@ std::FILE *skel_fopen(const char *path, const char *mode)
         errno = ENOENT;
         return nullptr;
     }
-    return std::fopen(resolved.c_str(), mode);
+    return skel_fopen_host(resolved, mode);
 }
 
 bool skel_file_exists(const char *path)

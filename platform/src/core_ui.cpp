@@ -5,9 +5,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 #include "provider.h"
+#include "skelvane/paths.h"
 
 namespace {
 
@@ -26,13 +27,15 @@ ui_state &state()
 
 void load_script(const std::string &file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    // Never a pipe: opening one would wait for a writer.
+    std::string text;
+    if (!skel_read_host_file(file, text)) {
         std::fprintf(stderr, "skelvane: cannot read UI script %s; answering as 'none'\n", file.c_str());
         return;
     }
+    std::istringstream lines(text);
     std::string line;
-    while (std::getline(in, line)) {
+    while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         state().script.push_back(line);

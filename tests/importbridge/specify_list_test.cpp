@@ -125,3 +125,20 @@ TEST_F(SpecifyList, ALineEndInAPathIsNotWrittenIntoTheBatchFile)
     EXPECT_EQ(lines[0], "box\tPLEASE CHECK YOUR DATA...\tPELLIMAX.DLL Error#1\tOK\tSTOP\tAPPL\tOK");
     EXPECT_FALSE(std::filesystem::exists(drive_.host("runs.log")));
 }
+
+// Items written to a full disk are lost: that must be reported and answered 0,
+// never counted as added.
+TEST_F(SpecifyList, AListThatCannotBeWrittenIsAFailure)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    install_program("Tools");
+    enter("Tools");
+    ::setenv("PELLIMAX_STANDIN_TEXT", "item one\\n", 1);
+    answer({"yes"});
+    EXPECT_EQ(HBSpecifyList("/dev/full"), 0);
+    const auto lines = shown();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "box\tFUNCTION FAILED\tCould not open temp file for exporting new items\tOK\tNONE\tAPPL\tOK");
+    EXPECT_EQ(temp_files(), 0);
+}

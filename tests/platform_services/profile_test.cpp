@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "skelvane/profile.h"
 #include "temp_drive.h"
 
@@ -40,4 +43,27 @@ TEST(Profile, WritingCreatesTheFileAndTheSection)
     // A line end in a value would add lines of its own to the file.
     EXPECT_FALSE(WritePrivateProfileString("PellimaxExe", "Path", "C:\\a\n[Evil]\nx=1", "C:\\pxqrimp.ini"));
     EXPECT_EQ(drive.read("pxqrimp.ini"), "[PellimaxExe]\nPath=C:\\x\\\n");
+}
+
+// The rewrite's temporary file is created exclusively: a link planted under its
+// name must not be written through, and the settings file stays as it was.
+TEST(Profile, APlantedTemporaryNameIsNotWrittenThrough)
+{
+    temp_drive drive;
+    drive.write("pxqrimp.ini", "[PellimaxExe]\nPath=C:\\Tools\\\n");
+    const std::string planted = drive.host("pxqrimp.ini.new" + std::to_string(::getpid()));
+    std::filesystem::create_symlink(drive.host("victim"), planted);
+    EXPECT_FALSE(WritePrivateProfileString("PellimaxExe", "Path", "C:\\Evil\\", "C:\\pxqrimp.ini"));
+    EXPECT_FALSE(std::filesystem::exists(drive.host("victim")));
+    EXPECT_EQ(drive.read("pxqrimp.ini"), "[PellimaxExe]\nPath=C:\\Tools\\\n");
+}
+
+// A pipe named as the settings file is not waited on: it reads as missing.
+TEST(Profile, APipeAsTheSettingsFileDoesNotHang)
+{
+    temp_drive drive;
+    ASSERT_EQ(::mkfifo(drive.host("pxqrimp.ini").c_str(), 0600), 0);
+    ::alarm(20);
+    EXPECT_EQ(GetPrivateProfileString("PellimaxExe", "Path", "none", "C:\\pxqrimp.ini"), "none");
+    ::alarm(0);
 }

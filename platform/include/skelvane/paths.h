@@ -2,7 +2,10 @@
 //
 //  - '\' and '/' both separate; a path that starts with '/' is a host path.
 //  - "X:\..." lies in the folder named by SKELVANE_DRIVE_X; drive C defaults to
-//    $XDG_DATA_HOME/skelvane/drive_c (created on first use); other drives do not exist.
+//    $XDG_DATA_HOME/skelvane/drive_c (created on first use), or, without a home, the
+//    same below a folder skelvane-UID of the temporary folder that only its user
+//    may own (drive C does not exist when another user owns it); other drives do
+//    not exist.
 //  - "\name" lies on the root of the current drive, which is C.
 //  - "\\server\share" names do not exist.
 #pragma once
@@ -21,6 +24,15 @@ SKEL_API bool skel_drive_root(char letter, std::string &host_folder);
 // reading tries the exact name first, then matches each component without
 // regard to case.
 SKEL_API std::FILE *skel_fopen(const char *path, const char *mode);
+
+// Like fopen on a host path, without ever waiting: a file opened for reading
+// must be a regular file (a named pipe, device or folder is refused with
+// EINVAL), and nothing blocks in the open itself.  skel_fopen opens this way.
+SKEL_API std::FILE *skel_fopen_host(const std::string &host_path, const char *mode);
+
+// The whole content of a regular file on a host path (opened as skel_fopen_host
+// does); false when it cannot be opened or read.
+SKEL_API bool skel_read_host_file(const std::string &host_path, std::string &content);
 
 // Whether a file or folder exists under this path (components matched without regard to case).
 SKEL_API bool skel_file_exists(const char *path);

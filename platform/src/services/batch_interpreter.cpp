@@ -9,7 +9,7 @@
 
 #include <cctype>
 #include <cerrno>
-#include <fstream>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -163,9 +163,11 @@ void skel_batch_plan_deleter::operator()(skel_batch_plan *plan) const
 skel_batch_plan_ptr skel_prepare_batch(const std::string &host_path, const std::string &folder)
 {
     skel_batch_plan_ptr plan(new skel_batch_plan);
-    std::ifstream in(host_path, std::ios::binary);
-    if (!in)
+    // Never a pipe: opening one would wait for a writer.
+    std::string text;
+    if (!skel_read_host_file(host_path, text))
         return plan;
+    std::istringstream in(text);
     plan->readable = true;
     bool echo = true;
     std::string raw;

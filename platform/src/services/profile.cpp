@@ -114,8 +114,10 @@ bool write_lines(const std::string &file, const std::vector<ini_line> &lines)
         return false;
     // A new file beside the old one replaces it whole, so a failed write
     // never leaves half a settings file behind.
+    // Created exclusively, so that a file or link planted under the name is
+    // never written through.
     const std::string temporary = host + ".new" + std::to_string(::getpid());
-    std::FILE *out = std::fopen(temporary.c_str(), "wb");
+    std::FILE *out = skel_fopen_host(temporary, "wbx");
     if (!out)
         return false;
     bool ok = true;
