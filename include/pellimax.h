@@ -5,6 +5,8 @@
 #ifndef PELLIMAX_H
 #define PELLIMAX_H
 
+#include "skelvane_version.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif

@@ -13,6 +13,8 @@
 #include <stdbool.h>
 #include <stdint.h>
 
+#include "skelvane_version.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif

@@ -2,15 +2,18 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "skelvane_version.h"
 
 int main(int argc, char **argv)
 {
     CLI::App app{"tvl: list, dump, show and render symbol libraries"};
+    app.set_version_flag("--version", "tvl " SKELVANE_VERSION_STRING)->trigger_on_parse();
     app.require_subcommand(1);
     add_list_command(app);
     add_dump_command(app);
     add_scene_command(app);
     add_render_command(app);
+    add_pack_command(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
