@@ -50,10 +50,28 @@ public:
     // default) frames the faces only; a symbol without faces is framed by its
     // lines either way.  For every object of the process.
     void SetFitLines(int on);
+    // Non-zero: lines stay visible in small pictures: drawn one pixel wide per 256
+    // pixels of the rendered picture (so at least one after RemakeImage halves it)
+    // and multisampled where the platform offers it.  0 (the default) draws
+    // them one pixel wide, unsmoothed.  For every object of the process.
+    void SetSmoothLines(int on);
     // What loading the last symbol gave: 1 delivered, -1 no library or symbol
     // name, -2 the library refused it (missing, corrupt, no such symbol); 0
     // before any load.  Pictures are still made (blank) when loading failed.
     int GetLoadResult() const;
+    // Loads the symbol named by SetLibrary and SetBlockName into the scene
+    // unless it is the one loaded (as RemakeImage decides); 2 no library, 3 no
+    // symbol, else GetLoadResult().  Lets a host look at the scene before the
+    // first picture (GetSceneExtent) and render it with RenderImage.
+    int LoadSymbol();
+    // The loaded scene's bounding box over triangle corners, line ends and points,
+    // in the scene's coordinates (centred by the first picture); 0 when there is
+    // no scene or it is empty, else 1.
+    int GetSceneExtent(double low[3], double high[3]) const;
+    // Renders the loaded symbol (loading it first when needed, never again when it
+    // is loaded) at the size of target and copies the picture into it; 2 no
+    // library, 3 no symbol, -1 no picture, else 0.
+    int RenderImage(CImage *target);
     // Turns the camera one degree per pixel; rotation + 360, or -1 without a picture.
     int SendDragDistance(int dx, int dy);
 

@@ -1,36 +1,10 @@
 // tvl render: pictures through the viewer object, written as PNG.
-#include <png.h>
-
+#include "png_picture.h"
 #include "tvl_run.h"
 
 namespace {
 
 using tvlw::Point;
-
-struct picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-
-    unsigned color(int x, int y) const
-    {
-        const auto *p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-        return (p[0] << 16) | (p[1] << 8) | p[2];
-    }
-};
-
-bool read_png(const std::string &file, picture &out)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, file.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGB;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
-}
 
 // A square panel facing the default camera, on layer GREEN.
 std::vector<tvlw::Entity> panel()

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include <unistd.h>
-
 #include "../../viewer/interface/scene_export.h"
 #include "commands.h"
+#include "reader_messages.h"
 #include "skelvane/paths.h"
+#include "tavrel_viewer.h"
 
 namespace {
 
@@ -18,6 +18,7 @@ struct scene_options {
     std::string symbol;
     std::string colors;
     std::string output;
+    std::string mode = "classic";
 };
 
 [[noreturn]] void fail(const std::string &message)
@@ -47,52 +48,6 @@ void deliver(std::FILE *text, const std::string &output)
         fail("cannot write " + (output.empty() ? std::string("standard output") : output));
 }
 
-// The reader reports on standard output.  While a symbol loads its messages
-// are caught and passed on to standard error, so that standard output carries
-// the scene text alone.
-class reader_messages_to_stderr {
-public:
-    reader_messages_to_stderr()
-    {
-        std::fflush(stdout);
-        caught_ = std::tmpfile();
-        if (caught_ != nullptr)
-            saved_ = dup(STDOUT_FILENO);
-        if (saved_ >= 0 && dup2(fileno(caught_), STDOUT_FILENO) < 0) {
-            close(saved_);
-            saved_ = -1;
-        }
-    }
-    ~reader_messages_to_stderr()
-    {
-        std::fflush(stdout);
-        if (saved_ >= 0) {
-            dup2(saved_, STDOUT_FILENO);
-            close(saved_);
-        }
-        if (caught_ == nullptr)
-            return;
-        std::rewind(caught_);
-        char buffer[4096];
-        std::size_t n;
-        char last = '\n';
-        while ((n = std::fread(buffer, 1, sizeof buffer, caught_)) > 0) {
-            std::fwrite(buffer, 1, n, stderr);
-            last = buffer[n - 1];
-        }
-        // The reader's messages start with a line break rather than end with one.
-        if (last != '\n')
-            std::fputc('\n', stderr);
-        std::fclose(caught_);
-    }
-    reader_messages_to_stderr(const reader_messages_to_stderr &) = delete;
-    reader_messages_to_stderr &operator=(const reader_messages_to_stderr &) = delete;
-
-private:
-    std::FILE *caught_ = nullptr;
-    int saved_ = -1;
-};
-
 void run(const scene_options &o)
 {
     if (!skel_file_exists(o.library.c_str()))
@@ -107,6 +62,8 @@ void run(const scene_options &o)
     int loaded = 0;
     {
         const reader_messages_to_stderr redirect;
+        cl_export_functions viewer;
+        viewer.SetDrawingMode(o.mode == "full" ? TAVREL_MODE_FULL : TAVREL_MODE_CLASSIC);
         loaded = tavrel_write_scene(o.library.c_str(), o.symbol.c_str(),
                                     o.colors.empty() ? nullptr : o.colors.c_str(), text);
     }
@@ -130,6 +87,11 @@ void add_scene_command(CLI::App &app)
     cmd->add_option("LIBRARY", options->library, "Symbol library file")->required();
     cmd->add_option("SYMBOL", options->symbol, "Symbol name")->required();
     cmd->add_option("--colors", options->colors, "Layer colour file to load first");
+    cmd->add_option("--mode", options->mode,
+                    "classic: the viewer's default for hosts; full: what a CAD program draws "
+                    "(block references placed, arcs, text, hatches...)")
+        ->check(CLI::IsMember({"classic", "full"}))
+        ->capture_default_str();
     cmd->add_option("-o,--output", options->output, "Output file (default: standard output)");
     cmd->callback([options] { run(*options); });
 }

@@ -74,6 +74,11 @@ void cl_export_functions::SetFitLines(int on)
     fit_lines = on;
 }
 
+void cl_export_functions::SetSmoothLines(int on)
+{
+    smooth_lines = on;
+}
+
 int cl_export_functions::GetLoadResult() const
 {
     return last_load_result;

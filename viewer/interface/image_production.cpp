@@ -57,6 +57,19 @@ void drop_render()
         DeleteObject(bitmap);
 }
 
+// Renders the loaded scene at the target's size and copies it in; false when
+// there is no picture (the target is then untouched).
+bool render_into(cl_export_functions &viewer, CImage *target)
+{
+    if (!render_loaded_block(viewer))
+        return false;
+    HDC target_dc = target->GetDC();
+    render_image->BitBlt(target_dc, 0, 0, target->GetWidth(), target->GetHeight(), 0, 0, SRCCOPY);
+    target->ReleaseDC();
+    drop_render();
+    return true;
+}
+
 } // namespace
 
 void change_scene()
@@ -136,13 +149,68 @@ int cl_export_functions::GetImage(CString library, CString block, double, double
     set_up_camera(target->GetWidth(), target->GetHeight(), background);
     current_scene->Reset(false);
     load_block_definition(library_path.c_str(), block_name.c_str());
-    if (!render_loaded_block(*this))
-        return 0;
-
-    HDC target_dc = target->GetDC();
-    render_image->BitBlt(target_dc, 0, 0, target->GetWidth(), target->GetHeight(), 0, 0, SRCCOPY);
-    target->ReleaseDC();
-
-    drop_render();
+    render_into(*this, target);
     return 0;
+}
+
+int cl_export_functions::LoadSymbol()
+{
+    if (library_path.empty())
+        return 2;
+    if (block_name.empty())
+        return 3;
+    if (block_changed(*this)) {
+        // One scene, and so one rendering context, serves symbol after symbol.
+        if (current_scene == nullptr)
+            change_scene();
+        current_scene->Reset(false);
+        load_block_definition(library_path.c_str(), block_name.c_str());
+        // Recorded as RemakeImage would, so that the next picture keeps this scene.
+        loaded_library = library_path;
+        loaded_block = block_name;
+    }
+    return last_load_result;
+}
+
+int cl_export_functions::GetSceneExtent(double low[3], double high[3]) const
+{
+    if (current_scene == nullptr || low == nullptr || high == nullptr)
+        return 0;
+    bool first = true;
+    auto take = [&](const fpt &p) {
+        const double v[3] = {p.x, p.y, p.z};
+        for (int i = 0; i < 3; ++i) {
+            if (first || v[i] < low[i])
+                low[i] = v[i];
+            if (first || v[i] > high[i])
+                high[i] = v[i];
+        }
+        first = false;
+    };
+    for (const cl_opengl_image_triangle &t : current_scene->triangles) {
+        take(t.corner_a);
+        take(t.corner_b);
+        take(t.corner_c);
+    }
+    for (const cl_opengl_image_line &l : current_scene->lines) {
+        take(l.start);
+        take(l.end);
+    }
+    for (const fpt &p : current_scene->points)
+        take(p);
+    return first ? 0 : 1;
+}
+
+int cl_export_functions::RenderImage(CImage *target)
+{
+    const int loaded = LoadSymbol();
+    if (loaded == 2 || loaded == 3)
+        return loaded;
+    if (target == nullptr || target->IsNull())
+        return -1;
+    set_up_camera(target->GetWidth(), target->GetHeight(), background);
+    // Only the bitmap is renewed for the target's size; the geometry stays.
+    if (!current_scene->Reset(true))
+        return -1;
+    return render_into(*this, target) ? 0 : -1;
 }

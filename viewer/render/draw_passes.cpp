@@ -1,11 +1,14 @@
 // The two drawing passes (lit triangles, then lines) and the lighting set-up.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "render/cl_opengl_image.h"
 #include "render/view_settings.h"
+
+int smooth_lines = 0;
 
 namespace {
 
@@ -45,6 +48,15 @@ void set_lightened_color(COLORREF color)
 }
 
 void send(const fpt &p) { glVertex3d(p.x, p.y, p.z); }
+
+// One pixel per 256 pixels of the picture's shorter side, so that lines of a
+// picture that is later halved into a window stay at least a pixel wide.
+double line_width(int width, int height)
+{
+    if (smooth_lines == 0)
+        return 1.0;
+    return std::max(1.0, std::min(width, height) / 256.0);
+}
 
 } // namespace
 
@@ -108,6 +120,7 @@ void cl_opengl_image::DrawLines()
 {
     if (!initialised || !bitmap)
         return;
+    glLineWidth(static_cast<float>(line_width(width, height)));
     COLORREF running = line_start_color;
     set_color(running);
     if (triangles.empty() && lines.empty()) {

@@ -11,3 +11,8 @@ extern int show_lines;
 // Non-zero: the camera fit counts line ends and markers too, not only triangle
 // corners.  Set through cl_export_functions::SetFitLines; defined beside the fit.
 extern int fit_lines;
+
+// Non-zero: lines are drawn for small pictures: at least one pixel wide after
+// image production halves the picture, and multisampled where the platform
+// can.  Set through cl_export_functions::SetSmoothLines; defined beside the passes.
+extern int smooth_lines;
