@@ -261,6 +261,36 @@ TEST(VorstepMesh, AppleTorus)
     }
 }
 
+// A die's six: spherical pockets in two columns, so that each later hole is
+// bridged to a vertex an earlier bridge has doubled.
+TEST(VorstepMesh, FaceWithManyHoles)
+{
+    const double s = 6, R = 0.8, lift = 0.3, depth = R - lift, rim = std::sqrt(R * R - lift * lift);
+    sat_builder b(21500);
+    int v[8];
+    for (int k = 0; k < 8; ++k)
+        v[k] = b.vertex({k & 1 ? s : 0.0, k & 2 ? s : 0.0, k & 4 ? s : 0.0});
+    std::vector<std::vector<sat_builder::coedge>> top = {b.polygon({v[4], v[5], v[7], v[6]})};
+    for (double x : {1.5, 4.5})
+        for (double y : {1.5, 3.0, 4.5}) {
+            int A = b.vertex({x + rim, y, s});
+            int c = b.circle(A, {x, y, s}, {0, 0, 1}, {rim, 0, 0});
+            top.push_back({{c, true}});
+            b.face(sat_builder::sphere({x, y, s + lift}, R), {{{c, false}}}, true);
+        }
+    b.face(sat_builder::plane({0, 0, s}, {0, 0, 1}, {1, 0, 0}), top);
+    b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {b.polygon({v[0], v[2], v[3], v[1]})});
+    b.face(sat_builder::plane({0, 0, 0}, {0, -1, 0}, {1, 0, 0}), {b.polygon({v[0], v[1], v[5], v[4]})});
+    b.face(sat_builder::plane({s, s, s}, {0, 1, 0}, {1, 0, 0}), {b.polygon({v[2], v[6], v[7], v[3]})});
+    b.face(sat_builder::plane({0, 0, 0}, {-1, 0, 0}, {0, 1, 0}), {b.polygon({v[0], v[4], v[6], v[2]})});
+    b.face(sat_builder::plane({s, s, s}, {1, 0, 0}, {0, 1, 0}), {b.polygon({v[1], v[3], v[7], v[5]})});
+    mesh_check m = mesh_text(b.text());
+    EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
+    expect_near_rel(m.volume, s * s * s - 6 * pi * depth * depth * (3 * R - depth) / 3, 0.01, "volume");
+    expect_near_rel(m.area, 6 * s * s + 6 * (2 * pi * R * depth - pi * rim * rim), 0.02, "area");
+    EXPECT_TRUE(m.watertight);
+}
+
 TEST(VorstepMesh, UnionOfCylinderAndHemisphere)
 {
     // A cylinder of radius 1 and height 2 with a hemisphere on top.

@@ -26,6 +26,29 @@ double min_angle_quality(v2 a, v2 b, v2 c)
     return area2 / (longest * longest);
 }
 
+// Whether p lies in the wedge of the ring's interior at position k (the ring
+// runs counter-clockwise).
+bool inside_corner(const std::vector<v2> &pts, const std::vector<int> &ring, std::size_t k, v2 p)
+{
+    v2 a = pts[static_cast<std::size_t>(ring[(k + ring.size() - 1) % ring.size()])];
+    v2 q = pts[static_cast<std::size_t>(ring[k])];
+    v2 b = pts[static_cast<std::size_t>(ring[(k + 1) % ring.size()])];
+    bool left_in = cross2(a, q, p) > 0.0, left_out = cross2(q, b, p) > 0.0;
+    return cross2(a, q, b) >= 0.0 ? left_in && left_out : left_in || left_out;
+}
+
+// A vertex that an earlier bridge doubled appears twice in the ring; the
+// bridge must leave from the copy whose corner faces p, or the outline
+// crosses itself.
+std::size_t copy_facing(const std::vector<v2> &pts, const std::vector<int> &ring, std::size_t k, v2 p)
+{
+    v2 q = pts[static_cast<std::size_t>(ring[k])];
+    for (std::size_t j = 0; j < ring.size(); ++j)
+        if (same(pts[static_cast<std::size_t>(ring[j])], q) && inside_corner(pts, ring, j, p))
+            return j;
+    return k;
+}
+
 // Splices one hole into the outer ring through a bridge from its rightmost vertex.
 void bridge_hole(const std::vector<v2> &pts, std::vector<int> &ring, const std::vector<int> &hole)
 {
@@ -87,6 +110,7 @@ void bridge_hole(const std::vector<v2> &pts, std::vector<int> &ring, const std::
         }
         best = chosen;
     }
+    best = copy_facing(pts, ring, best, M);
     std::vector<int> spliced;
     spliced.reserve(ring.size() + hole.size() + 2);
     spliced.insert(spliced.end(), ring.begin(), ring.begin() + static_cast<long>(best) + 1);
