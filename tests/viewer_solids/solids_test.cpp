@@ -82,6 +82,7 @@ protected:
         reset_conversion_state();
         current_scene = new cl_opengl_image;
         set_solids_wait_limit(60000);
+        set_solids_limits(solids_symbol_limits{});
     }
     void TearDown() override
     {
@@ -104,6 +105,20 @@ protected:
     }
 
     fs::path tmp(const std::string &name) const { return root_ / "tmp" / name; }
+    // What the conversions left in the temporary folder.
+    std::vector<std::string> left_in_tmp() const
+    {
+        std::vector<std::string> names;
+        for (const auto &e : fs::directory_iterator(root_ / "tmp"))
+            names.push_back(e.path().filename().string());
+        return names;
+    }
+    // The base that a conversion's paths share: the folder, a number of its own
+    // and the pattern's text.
+    static std::string base_of(const std::string &sat_path)
+    {
+        return sat_path.substr(0, sat_path.size() - 4);
+    }
     std::string log() const { return slurp(root_ / "ui.log"); }
 
     const resbuf *solid_chain()
@@ -172,22 +187,22 @@ TEST_F(SolidsTest, ConverterFacesAreReadAndTemporaryFilesRemoved)
 {
     std::ofstream(root_ / "faces.txt") << one_face;
     converter("test \"$#\" = 2 || exit 3\ncp \"" + (root_ / "faces.txt").string() +
-              "\" \"$2\"\ncp \"$1\" \"$1.copy\"\n: > \"${2%_faces.dxf}.dxf\"\n"
-              "printf '%s\\n' \"$1\" \"$2\" \"$(pwd)\" > ../args.txt");
-    std::ofstream(tmp("1rp_3dsolid_tmp.dbg")) << "old";
+              "\" \"$2\"\ncp \"$1\" ../sat.copy\n: > \"${2%_faces.dxf}.dxf\"\n: > \"${2%_tmp_faces.dxf}_new.dxf\"\n"
+              ": > \"${2%_faces.dxf}.dbg\"\nprintf '%s\\n' \"$1\" \"$2\" \"$(pwd)\" > ../args.txt");
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
     EXPECT_EQ(current_scene->triangles.size(), 2u);
-    EXPECT_TRUE(fs::exists(tmp("1rp_3dsolid_tmp.sat")));
-    EXPECT_EQ(slurp(tmp("1rp_3dsolid_tmp.sat.copy")), "400 0 1 0\r\nbody $-1 $1 #\r\nEnd-of-ACIS-data\r\n");
-    EXPECT_FALSE(fs::exists(tmp("1rp_3dsolid_tmp.dbg")));
-    EXPECT_FALSE(fs::exists(tmp("1rp_3dsolid_tmp_faces.dxf")));
-    EXPECT_FALSE(fs::exists(tmp("1rp_3dsolid_tmp.dxf")));
-    EXPECT_EQ(conversion_state().new_dxf_path, tmp("1rp_3dsolid_new.dxf").string());
+    EXPECT_EQ(slurp(root_ / "sat.copy"), "400 0 1 0\r\nbody $-1 $1 #\r\nEnd-of-ACIS-data\r\n");
+    const auto &s = conversion_state();
+    const std::string base = base_of(s.sat_path);
+    EXPECT_TRUE(base.starts_with(tmp("").string())) << base;
+    EXPECT_TRUE(base.ends_with("rp_3dsolid_tmp")) << base;
+    EXPECT_EQ(s.faces_path, base + "_faces.dxf");
+    EXPECT_EQ(s.new_dxf_path, base.substr(0, base.size() - 4) + "_new.dxf");
+    // Every temporary file of the conversion is gone afterwards.
+    EXPECT_TRUE(left_in_tmp().empty());
     EXPECT_EQ(log(), "");
     // Started in the viewer's folder with the two paths as its arguments.
-    EXPECT_EQ(slurp(root_ / "args.txt"), tmp("1rp_3dsolid_tmp.sat").string() + "\n" +
-                                             tmp("1rp_3dsolid_tmp_faces.dxf").string() + "\n" +
-                                             (root_ / "app").string() + "\n");
+    EXPECT_EQ(slurp(root_ / "args.txt"), s.sat_path + "\n" + s.faces_path + "\n" + (root_ / "app").string() + "\n");
 }
 
 TEST_F(SolidsTest, HungConverterIsStoppedAfterTheWait)
@@ -200,7 +215,7 @@ TEST_F(SolidsTest, HungConverterIsStoppedAfterTheWait)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     // Whatever faces file exists after the wait is still read.
     EXPECT_EQ(current_scene->triangles.size(), 2u);
-    EXPECT_FALSE(fs::exists(tmp("1rp_region_tmp_faces.dxf")));
+    EXPECT_TRUE(left_in_tmp().empty());
 }
 
 TEST_F(SolidsTest, CrashingConverterAddsNothing)
@@ -208,7 +223,7 @@ TEST_F(SolidsTest, CrashingConverterAddsNothing)
     converter("kill -SEGV $$");
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_body_tmp");
     EXPECT_TRUE(current_scene->triangles.empty());
-    EXPECT_TRUE(fs::exists(tmp("1rp_body_tmp.sat")));
+    EXPECT_TRUE(left_in_tmp().empty());
 }
 
 TEST_F(SolidsTest, MissingConverterShowsItsBox)
@@ -216,7 +231,7 @@ TEST_F(SolidsTest, MissingConverterShowsItsBox)
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
     std::string program = viewer_app().folder + "\\\\3dsolids_files\\\\Vorstep.exe";
     EXPECT_EQ(log(), "box\tSkelvane\tCannot find solids sonversion routine: " + program + "\tOK\tNONE\tAPPL\tOK\n");
-    EXPECT_TRUE(fs::exists(tmp("1rp_3dsolid_tmp.sat")));
+    EXPECT_TRUE(left_in_tmp().empty());
 }
 
 TEST_F(SolidsTest, OverlongCommandLineIsReportedAsNotStarted)
@@ -258,9 +273,10 @@ TEST_F(SolidsTest, NewDxfNameChangesOnlyTheFileName)
     fs::create_directories(root_ / "tmp" / "a_new.d");
     std::ofstream(root_ / "tmp" / "a_new.d" / "1rp_3dsolid_new.dxf") << "someone else's";
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
-    EXPECT_EQ(conversion_state().new_dxf_path, (root_ / "tmp" / "a_tmp.d" / "1rp_3dsolid_new.dxf").string());
+    const std::string base = base_of(conversion_state().sat_path);
+    EXPECT_TRUE(base.starts_with((root_ / "tmp" / "a_tmp.d").string() + "/")) << base;
+    EXPECT_EQ(conversion_state().new_dxf_path, base.substr(0, base.size() - 4) + "_new.dxf");
     EXPECT_TRUE(fs::exists(root_ / "tmp" / "a_new.d" / "1rp_3dsolid_new.dxf"));
-    EXPECT_TRUE(fs::exists(root_ / "tmp" / "a_tmp.d" / "1rp_3dsolid_tmp.sat"));
 }
 
 TEST_F(SolidsTest, QuoteInAPathIsReportedAsNotStarted)
@@ -271,7 +287,8 @@ TEST_F(SolidsTest, QuoteInAPathIsReportedAsNotStarted)
     setenv("TMPDIR", quoted.c_str(), 1);
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_body_tmp");
     const std::string program = viewer_app().folder + "\\\\3dsolids_files\\\\Vorstep.exe";
-    const std::string sat = (quoted / "1rp_body_tmp.sat").string(), faces = (quoted / "1rp_body_tmp_faces.dxf").string();
+    const std::string sat = conversion_state().sat_path, faces = conversion_state().faces_path;
+    EXPECT_TRUE(sat.starts_with(quoted.string() + "/")) << sat;
     EXPECT_EQ(log(), "box\tSkelvane\t" + program + "\\n \"" + sat + "\" \"" + faces +
                          "\"\\nFile Conversion failure. Process could not be started.\\n\\nCould not convert solids "
                          "file:\\n\\n" + sat + "\\n\\n to: \\n\\n" + faces + "\tOK\tNONE\tAPPL\tOK\n");
@@ -284,4 +301,81 @@ TEST_F(SolidsTest, OverlongTemporaryFolderSkipsTheSolid)
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
     EXPECT_EQ(log(), "");
     EXPECT_TRUE(current_scene->triangles.empty());
+}
+
+// Two viewers at once once used the same fixed names, and one drew the other's
+// solid: a faces file left under such a name must never be read as ours.
+TEST_F(SolidsTest, NamesAreOwnedByOneConversion)
+{
+    std::ofstream(tmp("1rp_3dsolid_tmp_faces.dxf")) << one_face;
+    std::ofstream(tmp("1rp_3dsolid_tmp.sat")) << "another viewer's solid";
+    converter("cat \"$1\" >> ../sats.txt");
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    const std::string first = conversion_state().sat_path;
+    chain_builder other;
+    other.add(0, "3DSOLID").add(1, mirrored("other solid"));
+    convert_solid(cl_entity_record{}, other.get(), "%s%drp_3dsolid_tmp");
+    EXPECT_NE(conversion_state().sat_path, first);
+    EXPECT_TRUE(current_scene->triangles.empty());
+    EXPECT_EQ(slurp(root_ / "sats.txt"),
+              "400 0 1 0\r\nbody $-1 $1 #\r\nEnd-of-ACIS-data\r\nother solid\r\nEnd-of-ACIS-data\r\n");
+    EXPECT_EQ(slurp(tmp("1rp_3dsolid_tmp.sat")), "another viewer's solid");
+    EXPECT_EQ(left_in_tmp().size(), 2u);
+}
+
+// A symbol that repeats one solid (one byte a repeat in the library) ran the
+// converter once per repeat; the same modeller text is converted once per load.
+TEST_F(SolidsTest, ARepeatedSolidIsConvertedOncePerLoad)
+{
+    std::ofstream(root_ / "faces.txt") << one_face;
+    converter("echo run >> ../runs.txt\ncp \"" + (root_ / "faces.txt").string() + "\" \"$2\"");
+    const resbuf *solid = solid_chain();
+    for (int i = 0; i < 3; ++i)
+        convert_solid(cl_entity_record{}, solid, "%s%drp_3dsolid_tmp");
+    EXPECT_EQ(slurp(root_ / "runs.txt"), "run\n");
+    EXPECT_EQ(current_scene->triangles.size(), 6u);
+    reset_conversion_state(); // the next load converts afresh
+    convert_solid(cl_entity_record{}, solid, "%s%drp_3dsolid_tmp");
+    EXPECT_EQ(slurp(root_ / "runs.txt"), "run\nrun\n");
+}
+
+// The converter's own bounds held per solid, so many solids multiplied them:
+// time, faces-file bytes and triangles are bounded for the symbol as a whole.
+TEST_F(SolidsTest, TheSymbolsSolidsShareOneBound)
+{
+    // Output: a converter writing without end is stopped once its file passes the bound.
+    converter("yes 0 > \"$2\"");
+    set_solids_limits({1 << 20, 1000000, 60000});
+    auto start = std::chrono::steady_clock::now();
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_TRUE(current_scene->triangles.empty());
+    EXPECT_TRUE(left_in_tmp().empty());
+    EXPECT_NE(log().find("reach the limit of 1048576 bytes for solids conversion"), std::string::npos) << log();
+
+    // Triangles: the faces of one solid fill the bound, the next adds nothing, one message in all.
+    reset_conversion_state();
+    fs::remove(root_ / "ui.log");
+    std::ofstream(root_ / "faces.txt") << one_face;
+    converter("cp \"" + (root_ / "faces.txt").string() + "\" \"$2\"");
+    set_solids_limits({1 << 20, 2, 60000});
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    chain_builder other;
+    other.add(0, "3DSOLID").add(1, mirrored("other solid"));
+    convert_solid(cl_entity_record{}, other.get(), "%s%drp_3dsolid_tmp");
+    convert_solid(cl_entity_record{}, other.get(), "%s%drp_region_tmp");
+    EXPECT_EQ(current_scene->triangles.size(), 2u);
+    EXPECT_EQ(log(), "box\tSkelvane\tThe solids of this symbol reach the limit of 2 triangles for solids conversion; "
+                     "the rest are not drawn.\tOK\tNONE\tAPPL\tOK\n");
+
+    // Time: the wait is shared by all the symbol's solids.
+    reset_conversion_state();
+    fs::remove(root_ / "ui.log");
+    converter("exec sleep 30");
+    set_solids_limits({1 << 20, 1000000, 400});
+    start = std::chrono::steady_clock::now();
+    convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
+    convert_solid(cl_entity_record{}, other.get(), "%s%drp_3dsolid_tmp");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_NE(log().find("reach the limit of 0 seconds"), std::string::npos) << log();
 }

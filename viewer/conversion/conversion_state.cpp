@@ -1,5 +1,7 @@
 #include "conversion/conversion_state.h"
 
+#include "conversion/solids.h"
+
 void cl_polyline_state::Reset()
 {
     layer.assign(1, '0');
@@ -24,4 +26,5 @@ void reset_conversion_state()
     s.has_faces = false;
     s.polyline.Reset();
     s.solid_file_number = 1;
+    forget_solid_conversions();
 }
