@@ -27,4 +27,5 @@ void reset_conversion_state()
     s.polyline.Reset();
     s.solid_file_number = 1;
     forget_solid_conversions();
+    s.full.Reset();
 }

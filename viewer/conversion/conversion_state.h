@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/full_state.h"
+
 // One vertex of the polyline being received.
 struct cl_tvl_poly_verts {
     double x = 0.0;
@@ -40,6 +42,9 @@ struct cl_conversion_state {
     std::string dxf_path;
     std::string faces_path;
     std::string new_dxf_path;
+
+    // Block definitions and tables of the full drawing mode.
+    cl_full_state full;
 };
 
 // The one conversion state of the viewer.

@@ -5,12 +5,18 @@
 #include <string>
 
 #include "conversion/converters.h"
+#include "conversion/drawing_mode.h"
+#include "conversion/full_intake.h"
 #include "conversion/entity_record.h"
 #include "conversion/layer_colors.h"
 #include "conversion/solids.h"
 
 int entity_callback(const resbuf *chain)
 {
+    if (drawing_mode == drawing_mode_full) {
+        full_entity_record(chain);
+        return RB_OK;
+    }
     cl_entity_record record;
     parse_entity(chain, record, false);
     const std::string &type = record.type_name;
@@ -57,5 +63,7 @@ int table_callback(const resbuf *chain)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (type == "layer")
         layer_color_map_add(record.name, record.color_number);
+    if (drawing_mode == drawing_mode_full)
+        full_table_record(chain);
     return RB_OK;
 }

@@ -1,0 +1,31 @@
+// How the full drawing mode hands geometry to the scene: through an entity's
+// pen, which places it (block references), colours it and, when line types are
+// on, breaks its curves into dashes.
+#pragma once
+#include <vector>
+
+#include "conversion/full_transform.h"
+#include "conversion/layer_colors.h"
+#include "skelvane/cstring.h"
+
+struct fm_pen {
+    fm_transform transform;
+    cl_rgb color;
+    CString layer;
+    // Dash (positive) and gap (negative) lengths in the entity's own units;
+    // null or empty draws solid.
+    const std::vector<double> *dashes = nullptr;
+};
+
+// Points are in the entity's own coordinates; the pen places them.
+void pen_line(const fm_pen &pen, const fpt &a, const fpt &b);
+void pen_path(const fm_pen &pen, const std::vector<fpt> &points, bool closed);
+void pen_triangle(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c);
+// Corners in order around the quadrilateral.
+void pen_quad(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c, const fpt &d);
+void pen_point(const fm_pen &pen, const fpt &p);
+
+// Segments for a curve turning through `radians` at `radius` (own units), so
+// that the chords stay close to the curve at the pen's scale: 72 for a full
+// circle of ordinary size, at least 2, at most 720.
+int curve_segments(const fm_pen &pen, double radians, double radius);
