@@ -34,6 +34,8 @@ struct decoder_state {
     int string_cursor = 0;
 
     std::vector<resbuf *> cache;     // owned chains, null when empty
+    std::vector<long> cache_cost;    // record_cost of each slot's chain
+    long cache_total = 0;            // their sum
     int cache_cursor = 0;
 
     std::vector<group_template> group_templates;

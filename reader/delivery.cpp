@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "definition_limits.h"
 #include "entity_decoder.h"
 #include "library.h"
 #include "messages.h"
@@ -297,6 +298,7 @@ bool delivery_define(const char *library_path, const char *symbol_name)
 {
     lib_request_list list;
     lib_close();
+    definition_budget_reset();
     if (!lib_open(library_path ? library_path : ""))
         return fail(list);
     // Longer names do not fit the name buffers of the format; cutting one short

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "decoder_state.h"
+#include "definition_limits.h"
 #include "messages.h"
 #include "resbuf.h"
 #include "settings.h"
@@ -42,6 +44,16 @@ resbuf *copy_chain(const resbuf *chain)
         tail = &(*tail)->next;
     }
     return head;
+}
+
+// False after the message when one entity's chain has grown past its bound.
+bool entity_within_bound(long cost)
+{
+    const long limit = definition_limits_current().entity_bytes;
+    if (cost <= limit)
+        return true;
+    msg_console("\nERROR: Entity exceeds %ld MB.", limit / (1024 * 1024));
+    return false;
 }
 
 bool read_code(std::FILE *work, int &code)
@@ -183,20 +195,47 @@ resbuf *grp_read(std::FILE *work, int code, bool first, grp_status &status)
     return rb;
 }
 
-// Puts rb in place of the first record of the chain with its code.
-bool replace_group(resbuf *&chain, resbuf *rb)
+// The first record of each code in a chain.  A modified entity may replace
+// many groups of a long chain; looking each one up from the head would take
+// time quadratic in the groups, so long chains are indexed once.
+class first_records {
+public:
+    explicit first_records(resbuf *chain) : chain_(chain) {}
+
+    resbuf *find(int code)
+    {
+        if (!indexed_ && ++lookups_ > direct_lookups) {
+            for (resbuf *rb = chain_; rb; rb = rb->next)
+                index_.try_emplace(rb->code, rb);
+            indexed_ = true;
+        }
+        if (!indexed_)
+            return rb_find(chain_, code);
+        const auto found = index_.find(code);
+        return found == index_.end() ? nullptr : found->second;
+    }
+
+private:
+    static constexpr int direct_lookups = 8;
+    resbuf *chain_;
+    std::unordered_map<int, resbuf *> index_;
+    bool indexed_ = false;
+    int lookups_ = 0;
+};
+
+// Puts rb's value in place of the value of the first record with its code,
+// keeping that record where it is; rb is released.  Answers the change in the
+// chain's cost, or false when no record has the code.
+bool replace_group(first_records &records, resbuf *rb, long &cost_change)
 {
-    resbuf *before = nullptr;
-    resbuf *old = rb_find(chain, rb->code, &before);
+    resbuf *old = records.find(rb->code);
     if (!old)
         return false;
-    rb->next = old->next;
-    if (before)
-        before->next = rb;
-    else
-        chain = rb;
-    old->next = nullptr;
-    rb_release(old);
+    cost_change = record_cost(rb) - record_cost(old);
+    rb_clear_value(old);
+    old->value = rb->value;
+    std::memset(&rb->value, 0, sizeof rb->value);
+    rb_release(rb);
     return true;
 }
 
@@ -234,20 +273,33 @@ void release_held(decoder_state &st)
     st.held = nullptr;
 }
 
-// Stores a newly read chain in the cache; answers the chain for the caller.
-resbuf *store_entity(decoder_state &st, resbuf *chain, bool checked, bool for_delivery)
+// Stores a newly read chain of the given cost in the cache; answers the chain
+// for the caller, or null after the message when the cache would outgrow its
+// bound (the chain is then released).
+resbuf *store_entity(decoder_state &st, resbuf *chain, long cost, bool checked, bool for_delivery)
 {
     const int size = static_cast<int>(st.cache.size());
     resbuf *keep = nullptr;
     if (size > 0) {
-        resbuf *&slot = st.cache[static_cast<std::size_t>(st.cache_cursor)];
+        const auto at = static_cast<std::size_t>(st.cache_cursor);
+        resbuf *&slot = st.cache[at];
         rb_release(slot);
         slot = nullptr;
+        st.cache_total -= st.cache_cost[at];
+        st.cache_cost[at] = 0;
+        st.cache_cursor = (st.cache_cursor + 1) % size;
         if (checked) {
+            const long limit = definition_limits_current().cache_bytes;
+            if (st.cache_total + cost > limit) {
+                msg_console("\nERROR: Entity cache exceeds %ld MB.", limit / (1024 * 1024));
+                rb_release(chain);
+                return nullptr;
+            }
             slot = for_delivery ? copy_chain(chain) : chain;
+            st.cache_cost[at] = cost;
+            st.cache_total += cost;
             keep = slot;
         }
-        st.cache_cursor = (st.cache_cursor + 1) % size;
     }
     if (!for_delivery && keep != chain)
         st.held = chain;
@@ -370,8 +422,10 @@ void decoder_reset()
 
     for (resbuf *chain : st.cache)
         rb_release(chain);
-    resize_or_die<resbuf *>(st.cache, static_cast<std::size_t>(cfg.entity_cache_size > 0 ? cfg.entity_cache_size : 0),
-                            nullptr);
+    const auto cache_size = static_cast<std::size_t>(cfg.entity_cache_size > 0 ? cfg.entity_cache_size : 0);
+    resize_or_die<resbuf *>(st.cache, cache_size, nullptr);
+    resize_or_die<long>(st.cache_cost, cache_size, 0);
+    st.cache_total = 0;
     st.cache_cursor = 0;
 
     resize_or_die(st.group_templates, static_cast<std::size_t>(cfg.template_slots > 0 ? cfg.template_slots : 0),
@@ -439,10 +493,13 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
 
     const int cache_size = static_cast<int>(st.cache.size());
     if (t >= cfg.first_entity_code && t <= cfg.last_entity_code && t - cfg.first_entity_code < cache_size) {
-        resbuf *cached = st.cache[static_cast<std::size_t>(t - cfg.first_entity_code)];
+        const auto at = static_cast<std::size_t>(t - cfg.first_entity_code);
+        resbuf *cached = st.cache[at];
         if (!cached)
             return nullptr;
         if (repeat) {
+            if (!definition_budget_take(st.cache_cost[at]))
+                return nullptr;
             resbuf *chain = for_delivery ? copy_chain(cached) : cached;
             if (!check_complex(st, chain)) {
                 if (for_delivery)
@@ -456,6 +513,8 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
             return nullptr;
         }
         resbuf *chain = copy_chain(cached);
+        long cost = st.cache_cost[at];
+        first_records records(chain);
         int codes[max_template_codes];
         int read = 0;
         const int wanted = slot >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].count : -1;
@@ -468,14 +527,21 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
             resbuf *rb = grp_read(work, code, false, status);
             if (!rb)
                 break; // the end, or a failed group that ends the entity
-            if (!replace_group(chain, rb)) {
+            const int replaced_code = rb->code;
+            long change = 0;
+            if (!replace_group(records, rb, change)) {
                 msg_console("\nERROR, unmatched entities %d", rb->code);
                 rb_release(rb);
                 rb_release(chain);
                 return nullptr;
             }
+            cost += change;
+            if (!entity_within_bound(cost)) {
+                rb_release(chain);
+                return nullptr;
+            }
             if (read < max_template_codes)
-                codes[read] = rb->code;
+                codes[read] = replaced_code;
             ++read;
         }
         if (slot < 0 && cfg.record_ref_width != 1 && read <= max_template_codes && !st.group_templates.empty()) {
@@ -484,8 +550,12 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
             std::copy(codes, codes + read, g.codes);
             st.group_template_cursor = (st.group_template_cursor + 1) % static_cast<int>(st.group_templates.size());
         }
+        if (!definition_budget_take(cost)) {
+            rb_release(chain);
+            return nullptr;
+        }
         const bool checked = check_complex(st, chain);
-        return store_entity(st, chain, checked, for_delivery);
+        return store_entity(st, chain, cost, checked, for_delivery);
     }
     if (t != 0 || repeat) {
         msg_console("\nUnrecognized ent buffer type: %d", t);
@@ -499,6 +569,7 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
         msg_console("\nCannot read 0 chunk.");
         return nullptr;
     }
+    long cost = record_cost(chain);
     resbuf *tail = chain;
     for (;;) {
         resbuf *rb = grp_read(work, code_from_stream, false, status);
@@ -506,7 +577,16 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
             break;
         tail->next = rb;
         tail = rb;
+        cost += record_cost(rb);
+        if (!entity_within_bound(cost)) {
+            rb_release(chain);
+            return nullptr;
+        }
+    }
+    if (!definition_budget_take(cost)) {
+        rb_release(chain);
+        return nullptr;
     }
     const bool checked = check_complex(st, chain);
-    return store_entity(st, chain, checked, for_delivery);
+    return store_entity(st, chain, cost, checked, for_delivery);
 }
