@@ -45,8 +45,12 @@ void write_store(const cl_opengl_image &scene, std::FILE *out)
 
 } // namespace
 
-int tavrel_write_scene(const char *library, const char *block, const char *color_file,
-                       std::FILE *out)
+namespace {
+
+// Loads library/block into a fresh scene, lets `use` see it when it was
+// delivered, and frees it again.
+template <class F>
+int with_scene(const char *library, const char *block, const char *color_file, F use)
 {
     if (color_file != nullptr) {
         cl_viewer_app &app = viewer_app();
@@ -55,9 +59,61 @@ int tavrel_write_scene(const char *library, const char *block, const char *color
     }
     change_scene();
     const int loaded = load_block_definition(library, block);
-    if (loaded == 1 && out != nullptr)
-        write_store(*current_scene, out);
+    if (loaded == 1)
+        use(*current_scene);
     delete current_scene;
     current_scene = nullptr;
     return loaded;
+}
+
+void put(double *to, const fpt &p)
+{
+    to[0] = p.x;
+    to[1] = p.y;
+    to[2] = p.z;
+}
+
+void hand_over(const cl_opengl_image &scene, const tavrel_scene_sink &sink)
+{
+    if (sink.triangle)
+        for (const cl_opengl_image_triangle &t : scene.triangles) {
+            double corners[9], normal[3];
+            put(corners, t.corner_a);
+            put(corners + 3, t.corner_b);
+            put(corners + 6, t.corner_c);
+            put(normal, t.normal_a);
+            sink.triangle(sink.context, corners, normal, t.color);
+        }
+    if (sink.line)
+        for (const cl_opengl_image_line &l : scene.lines) {
+            double ends[6];
+            put(ends, l.start);
+            put(ends + 3, l.end);
+            sink.line(sink.context, ends, l.color);
+        }
+    if (sink.point)
+        for (const fpt &p : scene.points) {
+            double at[3];
+            put(at, p);
+            sink.point(sink.context, at);
+        }
+}
+
+} // namespace
+
+int tavrel_write_scene(const char *library, const char *block, const char *color_file, std::FILE *out)
+{
+    return with_scene(library, block, color_file, [out](const cl_opengl_image &scene) {
+        if (out != nullptr)
+            write_store(scene, out);
+    });
+}
+
+int tavrel_read_scene(const char *library, const char *block, const char *color_file,
+                      const tavrel_scene_sink *sink)
+{
+    return with_scene(library, block, color_file, [sink](const cl_opengl_image &scene) {
+        if (sink != nullptr)
+            hand_over(scene, *sink);
+    });
 }

@@ -1,4 +1,5 @@
 // Entity coding with a mirror of the decoder's state.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -374,6 +375,9 @@ void ValueCoder::point(const double xyz[3], int count)
     }
 
     // Otherwise the shortest of each omission and template, tried on copies.
+    // Points never touch the string ring, so the copies leave it behind.
+    std::vector<std::optional<std::string>> strings = std::move(v.strings);
+    v.strings.clear();
     Bytes best_bytes;
     std::optional<Values> best_values;
     const int omits[] = {0, 0x60, 0x20, 0x40};
@@ -382,17 +386,36 @@ void ValueCoder::point(const double xyz[3], int count)
         if (omit != 0 &&
             (!coding.omit_coordinates || !v.has_previous || cfg.ring == 0 || (count == 2 && omit == 0x60)))
             continue;
+        // An omitted coordinate must be the previous point's.
+        bool omit_fits = true;
+        for (int i = 0; i < count; ++i)
+            if (omitted[i] && !same_bits(v.reals[v.previous.index[i] % v.reals.size()], xyz[i]))
+                omit_fits = false;
+        if (!omit_fits)
+            continue;
+        // Templates with the same types for the coordinates written give the same length.
+        std::vector<std::array<int, 3>> tried;
         for (int tmpl = explicit_template; tmpl >= 0; --tmpl) {
             if (tmpl != explicit_template && !coding.point_templates)
                 break;
             int types[3] = {ring_type, ring_type, ring_type};
             bool usable = true;
             if (tmpl != explicit_template) {
+                std::array<int, 3> key = {ring_type, ring_type, ring_type};
                 for (int i = 0; i < 3; ++i)
                     types[i] = v.templates[tmpl][i] >= ring_type ? ring_type : v.templates[tmpl][i];
-                for (int i = 0; i < count; ++i)
+                for (int i = 0; i < count; ++i) {
                     if (!omitted[i] && !fits_template(types[i], xyz[i]))
                         usable = false;
+                    if (!omitted[i])
+                        key[static_cast<std::size_t>(i)] = types[i];
+                }
+                // All ring types: as long as the explicit point, which was tried first.
+                if (key == std::array<int, 3>{ring_type, ring_type, ring_type} ||
+                    std::find(tried.begin(), tried.end(), key) != tried.end())
+                    usable = false;
+                else
+                    tried.push_back(key);
             }
             if (!usable)
                 continue;
@@ -468,6 +491,7 @@ void ValueCoder::point(const double xyz[3], int count)
     }
     out.insert(out.end(), best_bytes.begin(), best_bytes.end());
     v = std::move(*best_values);
+    v.strings = std::move(strings);
 }
 
 Group normalize(const Group &g)

@@ -1,15 +1,6 @@
-// How the entity coding stores each group code's value.
+// How the entity coding stores each group code's value, and entity type names.
 #pragma once
-
-namespace tvlw {
-
-enum class ValueForm { real, point2, point3, short_int, long_int, string, ename, binary, none };
-
-// The form of a group code's value, from the value kind of the code; codes whose
-// kind the coding cannot store give none.
-ValueForm value_form(int code);
-
-} // namespace tvlw
+#include "tvlwriter/value_forms.h"
 
 namespace tvlw {
 // The table name of an entity type number, or null.

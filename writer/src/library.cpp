@@ -116,7 +116,15 @@ void LibraryWriter::add_block(const std::string &name, std::vector<std::uint8_t>
 {
     if (options.listed)
         index_.push_back({name, options.hidden});
-    blocks_.push_back({name, std::move(plain), std::move(options)});
+    blocks_.push_back({name, std::move(plain), std::move(options), false});
+}
+
+void LibraryWriter::add_encoded_block(const std::string &name, std::vector<std::uint8_t> record_data,
+                                      BlockOptions options)
+{
+    if (options.listed)
+        index_.push_back({name, options.hidden});
+    blocks_.push_back({name, std::move(record_data), std::move(options), true});
 }
 
 void LibraryWriter::add_prototype(const std::string &name, std::vector<std::uint8_t> plain, Compression compression)
@@ -267,8 +275,12 @@ std::vector<std::uint8_t> LibraryWriter::bytes(Layout *layout) const
                 throw std::invalid_argument("tvlw: unknown prototype " + *b.options.prototype);
             o.patch32(prototype_at, it->second);
         }
-        const auto data = encode_record_data(b.plain, b.options.compression, b.options.chunk_size);
-        o.append(data.data(), data.size());
+        if (b.encoded) {
+            o.append(b.plain.data(), b.plain.size());
+        } else {
+            const auto data = encode_record_data(b.plain, b.options.compression, b.options.chunk_size);
+            o.append(data.data(), data.size());
+        }
 
         const std::uint16_t h = name_hash(b.name);
         if (nodes.empty()) {

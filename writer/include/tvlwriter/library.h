@@ -92,6 +92,10 @@ public:
 
     // A block (symbol) with its plain data; listed blocks also get an index record.
     void add_block(const std::string &name, std::vector<std::uint8_t> plain, BlockOptions options = {});
+    // A block whose record data (stored length and chunks, encode_record_data)
+    // was made beforehand; options.compression and chunk_size are not used.
+    void add_encoded_block(const std::string &name, std::vector<std::uint8_t> record_data,
+                           BlockOptions options = {});
     // A shared prototype: a block record outside the search tree, reached through
     // the prototype offset of the blocks that name it.
     void add_prototype(const std::string &name, std::vector<std::uint8_t> plain,
@@ -115,6 +119,7 @@ private:
         std::string name;
         std::vector<std::uint8_t> plain;
         BlockOptions options;
+        bool encoded = false; // plain already holds the record data
     };
     struct Prototype {
         std::string name;
