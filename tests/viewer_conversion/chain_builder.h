@@ -41,6 +41,11 @@ public:
         append(code).value.int16 = static_cast<int16_t>(v);
         return *this;
     }
+    chain &i32(int code, long v)
+    {
+        append(code).value.int32 = static_cast<int32_t>(v);
+        return *this;
+    }
     const resbuf *head() const { return &records_.front(); }
 
     int feed() const { return entity_callback(head()); }

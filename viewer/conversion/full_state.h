@@ -34,7 +34,7 @@ struct fm_block {
 // Nested references stop at this depth.
 constexpr int full_max_depth = 32;
 // Entities that block references may draw in one load, arrays included.
-constexpr long full_entity_budget = 4000000;
+constexpr long full_entity_budget = 1000000;
 
 struct cl_full_state {
     // Names in upper case: the format's names do not depend on case.

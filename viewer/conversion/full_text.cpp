@@ -193,7 +193,8 @@ void full_text(const fm_entity &e, const fm_pen &pen)
             rotation = std::atan2(second.y - first.y, second.x - first.x);
             if (horizontal == 3)
                 height *= span / natural;
-            width *= span / natural;
+            else
+                width *= span / natural;
         }
         anchor = first;
     } else if (horizontal == 1 || horizontal == 4) {
