@@ -7,6 +7,7 @@
 #include "sat_builder.h"
 #include "typical_solids.h"
 #include "bspline.h"
+#include "region_refiner.h"
 #include "sat_model.h"
 #include "sat_text.h"
 #include "solid_mesher.h"
@@ -289,6 +290,65 @@ TEST(VorstepMesh, FaceWithManyHoles)
     expect_near_rel(m.volume, s * s * s - 6 * pi * depth * depth * (3 * R - depth) / 3, 0.01, "volume");
     expect_near_rel(m.area, 6 * s * s + 6 * (2 * pi * R * depth - pi * rim * rim), 0.02, "area");
     EXPECT_TRUE(m.watertight);
+}
+
+// A band of a small torus closed by two discs, in a model that a large box
+// makes coarse: the circles must be sampled as finely as the band is refined.
+TEST(VorstepMesh, SmallTorusBandInALargeModel)
+{
+    const double R = 2, r = 0.5, z = r * std::sin(pi / 3), rim = R + r / 2, big = 100;
+    sat_builder b(700);
+    int A = b.vertex({rim, 0, -z}), B = b.vertex({rim, 0, z});
+    int low = b.circle(A, {0, 0, -z}, {0, 0, 1}, {rim, 0, 0}), high = b.circle(B, {0, 0, z}, {0, 0, 1}, {rim, 0, 0});
+    b.face(sat_builder::plane({0, 0, -z}, {0, 0, -1}, {1, 0, 0}), {{{low, true}}});
+    b.face(sat_builder::plane({0, 0, z}, {0, 0, 1}, {1, 0, 0}), {{{high, false}}});
+    b.face(sat_builder::torus({0, 0, 0}, {0, 0, 1}, R, r), {{{low, false}}, {{high, true}}});
+    add_box(b, {big, 0, 0}, {2 * big, big, big});
+    double band = 0.0; // by Simpson's rule over z
+    const int n = 2000;
+    for (int k = 0; k <= n; ++k) {
+        double h = -z + 2 * z * k / n, x = R + std::sqrt(r * r - h * h);
+        band += ((k == 0 || k == n) ? 1 : (k % 2 ? 4 : 2)) * pi * x * x;
+    }
+    band *= (2 * z / n) / 3;
+    mesh_check m = mesh_text(b.text());
+    EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
+    expect_near_rel(m.volume - big * big * big, band, 0.01, "volume");
+    EXPECT_TRUE(m.watertight);
+}
+
+// A boundary coarser than the tolerance cannot be met near it; refinement
+// must stop well short of its vertex limit.
+TEST(VorstepMesh, RefinementStopsAtACoarseBoundary)
+{
+    auto cylinder = [](v2 p) { return v3{std::cos(p.u), std::sin(p.u), p.v}; };
+    std::vector<dvert> verts;
+    std::vector<int> ring;
+    const int n = 8;
+    for (int k = 0; k <= 2 * n + 1; ++k) {
+        v2 p = k <= n ? v2{pi * k / n, 0} : v2{pi * (2 * n + 1 - k) / n, 1};
+        ring.push_back(static_cast<int>(verts.size()));
+        verts.push_back({p, cylinder(p)});
+    }
+    std::vector<v2> uv;
+    for (const auto &d : verts)
+        uv.push_back(d.uv);
+    std::vector<tri_indices> tris = triangulate_polygon(uv, ring, {});
+    refine_settings rs;
+    rs.tolerance = 1e-4;
+    rs.max_vertices = 200000;
+    refine_region(verts, tris, cylinder, rs);
+    EXPECT_LT(verts.size(), rs.max_vertices / 4);
+    // The triangles still tile the parameter region, none folded over.
+    double area = 0.0;
+    for (const auto &t : tris) {
+        v2 a = verts[static_cast<std::size_t>(t[0])].uv, b = verts[static_cast<std::size_t>(t[1])].uv,
+           c = verts[static_cast<std::size_t>(t[2])].uv;
+        double twice = (b.u - a.u) * (c.v - a.v) - (b.v - a.v) * (c.u - a.u);
+        EXPECT_GE(twice, 0.0);
+        area += twice / 2;
+    }
+    expect_near_rel(area, pi, 1e-9, "area in the parameter plane");
 }
 
 TEST(VorstepMesh, UnionOfCylinderAndHemisphere)

@@ -1,6 +1,7 @@
 #include "region_refiner.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <unordered_map>
@@ -115,12 +116,31 @@ private:
         return det > 1e-12 * scale * scale;
     }
 
+    // Whether triangle t has no area in the scaled parameter plane.  Splitting
+    // it or its edges cannot bring it closer to the surface: it only makes
+    // more like it (slivers along a boundary that is coarser than the
+    // tolerance would otherwise be split until the vertex limit).
+    bool flat(int t) const
+    {
+        const tri &A = t_[static_cast<std::size_t>(t)];
+        v2 a = S(A.v[0]), b = S(A.v[1]), c = S(A.v[2]);
+        double longest = std::max({(b.u - a.u) * (b.u - a.u) + (b.v - a.v) * (b.v - a.v),
+                                   (c.u - b.u) * (c.u - b.u) + (c.v - b.v) * (c.v - b.v),
+                                   (a.u - c.u) * (a.u - c.u) + (a.v - c.v) * (a.v - c.v)});
+        return std::fabs(orient(a, b, c)) <= 1e-9 * longest;
+    }
+
+    // An inner edge that splitting can improve: both its triangles have area.
+    bool splittable(const tri &A, int k) const { return A.nb[k] >= 0 && !flat(A.nb[k]); }
+
     void improve(int t)
     {
+        if (flat(t))
+            return;
         const tri &A = T(t);
         double worst_edge = 0.0;
         for (int k = 0; k < 3; ++k)
-            if (A.nb[k] >= 0)
+            if (splittable(A, k))
                 worst_edge = std::max(worst_edge, edge_deviation(A.v[k], A.v[nx(k)]));
         v2 c{(P(A.v[0]).uv.u + P(A.v[1]).uv.u + P(A.v[2]).uv.u) / 3,
              (P(A.v[0]).uv.v + P(A.v[1]).uv.v + P(A.v[2]).uv.v) / 3};
@@ -137,7 +157,7 @@ private:
                 longest = k;
             }
         }
-        if (A.nb[longest] >= 0) {
+        if (splittable(A, longest)) {
             split(t, longest);
             return;
         }
@@ -146,7 +166,7 @@ private:
             int k_best = -1;
             double d_best = -1.0;
             for (int k = 0; k < 3; ++k)
-                if (A.nb[k] >= 0) {
+                if (splittable(A, k)) {
                     double d = edge_deviation(A.v[k], A.v[nx(k)]);
                     if (d > d_best) {
                         d_best = d;
@@ -160,7 +180,7 @@ private:
         // as well; points along it would not help.
         double boundary = 0.0;
         for (int k = 0; k < 3; ++k)
-            if (A.nb[k] < 0)
+            if (!splittable(A, k))
                 boundary = std::max(boundary, edge_deviation(A.v[k], A.v[nx(k)]));
         if (centre <= s_.tolerance + boundary)
             return;

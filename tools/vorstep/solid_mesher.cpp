@@ -129,7 +129,9 @@ private:
                 if (closed)
                     d = -two_pi;
             }
-            int n_seg = std::max(1, static_cast<int>(std::ceil(std::fabs(d) / angle_step(a, tol_))));
+            // As fine as the faces at the edge are refined, or their triangles
+            // along it can never meet the tolerance.
+            int n_seg = std::max(1, static_cast<int>(std::ceil(std::fabs(d) / angle_step(a, edge_tol(e)))));
             pts.push_back(p0);
             for (int k = 1; k < n_seg; ++k) {
                 double t = t0 + d * k / n_seg;
@@ -145,7 +147,7 @@ private:
                     on[found++] = &params_[static_cast<std::size_t>(s)];
             std::string why;
             if (!trace_spline_edge(*c, p0, p1, E.start == E.end, E.reversed != c->spline_reversed, on[0], on[1],
-                                   edge_tol(on[0], on[1]), pts, why)) {
+                                   edge_tol(e), pts, why)) {
                 warn("skipped faces bounded by a " + c->name + " edge (" + why + ")");
                 slot.emplace();
                 return nullptr;
@@ -160,13 +162,22 @@ private:
         return &*slot;
     }
 
+    // The chordal tolerance of a face on this surface: tighter than the
+    // model's for small curved surfaces, so that they stay round.
+    double surface_tol(const surface_param &s) const
+    {
+        if (s.kind == surface_kind::plane)
+            return tol_;
+        return std::min(tol_, (s.kind == surface_kind::torus ? s.minor : s.radius) * 1e-3);
+    }
+
     // The chordal tolerance for an edge: as fine as the faces it bounds need.
-    double edge_tol(const surface_param *a, const surface_param *b) const
+    double edge_tol(int e) const
     {
         double t = tol_;
-        for (const surface_param *s : {a, b})
-            if (s && s->kind != surface_kind::plane)
-                t = std::min(t, (s->kind == surface_kind::torus ? s->minor : s->radius) * 1e-3);
+        for (int s : edge_surfaces_[static_cast<std::size_t>(e)])
+            if (param_ok_[static_cast<std::size_t>(s)])
+                t = std::min(t, surface_tol(params_[static_cast<std::size_t>(s)]));
         return t;
     }
 
@@ -462,8 +473,7 @@ private:
     {
         if (sp.kind == surface_kind::sphere)
             choose_sphere_axis(sp, loops);
-        double smallest = sp.kind == surface_kind::torus ? sp.minor : sp.radius;
-        face_tol_ = std::min(tol_, smallest * 1e-3);
+        face_tol_ = surface_tol(sp);
         face_frame fr{sp, flip, false};
         std::vector<dvert> verts;
         std::vector<uv_loop> uvl;
