@@ -11,3 +11,7 @@ void add_list_command(CLI::App &app);
 void add_dump_command(CLI::App &app);
 void add_scene_command(CLI::App &app);
 void add_render_command(CLI::App &app);
+void add_gallery_command(CLI::App &app);
+void add_cache_command(CLI::App &app);
+void add_pack_command(CLI::App &app);
+void add_export_command(CLI::App &app);

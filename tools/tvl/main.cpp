@@ -13,7 +13,10 @@ int main(int argc, char **argv)
     add_dump_command(app);
     add_scene_command(app);
     add_render_command(app);
+    add_gallery_command(app);
+    add_cache_command(app);
     add_pack_command(app);
+    add_export_command(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {

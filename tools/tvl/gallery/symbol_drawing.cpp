@@ -1,0 +1,101 @@
+#include "symbol_drawing.h"
+
+#include <chrono>
+#include <filesystem>
+
+#include "atomic_file.h"
+#include "picture_cache.h"
+#include "png_file.h"
+#include "reader_messages.h"
+#include "tavrel_viewer.h"
+#include "views.h"
+
+namespace {
+
+std::string cached_picture(const std::string &stamped_library, const symbol_facts &facts,
+                           const wanted_picture &picture, const gallery_settings &settings,
+                           const std::string &drawing)
+{
+    return picture_file(settings.cache, picture_key(stamped_library, facts.name, facts.definition,
+                                                    picture.view, picture.size, drawing));
+}
+
+bool draw_picture(cl_export_functions &viewer, const wanted_picture &picture, const std::string &path)
+{
+    const camera_angles angles = named_view(picture.view);
+    viewer.SetCameraRotation(angles.rotation);
+    viewer.SetCameraTilt(angles.tilt);
+    CImage target;
+    if (!target.Create(picture.size, picture.size, 24) || viewer.RenderImage(&target) != 0)
+        return false;
+    return write_file_atomically(path, [&target](const std::string &temporary) {
+        return write_png(target, temporary);
+    });
+}
+
+} // namespace
+
+void set_up_gallery_viewer(cl_export_functions &viewer, const gallery_settings &settings)
+{
+    if (!settings.colors.empty())
+        viewer.SetLayerColorFile(settings.colors.c_str());
+    viewer.SetBackgroundColor(0xFFFFFF);
+    viewer.SetShowLines(1);
+    viewer.SetDrawingMode(settings.mode == "classic" ? TAVREL_MODE_CLASSIC : TAVREL_MODE_FULL);
+    viewer.SetFitLines(1);
+    viewer.SetSmoothLines(1);
+}
+
+bool pictures_cached(const std::string &stamped_library, const symbol_facts &facts,
+                     const gallery_settings &settings, const std::string &drawing)
+{
+    if (!facts.loaded)
+        return true; // nothing to draw
+    std::error_code error;
+    for (const wanted_picture &picture : pictures_of(facts, settings))
+        if (!std::filesystem::exists(cached_picture(stamped_library, facts, picture, settings, drawing), error))
+            return false;
+    return true;
+}
+
+void draw_symbol(cl_export_functions &viewer, const std::string &library, const std::string &stamped_library,
+                 symbol_facts &facts, bool read_facts, const gallery_settings &settings,
+                 const std::string &drawing, drawing_counts &counts)
+{
+    if (read_facts)
+        read_definition(library, facts.name, facts);
+    if (!read_facts && pictures_cached(stamped_library, facts, settings, drawing))
+        return;
+
+    viewer.SetLibrary(library.c_str());
+    viewer.SetBlockName(facts.name.c_str());
+    int loaded = 0;
+    {
+        const reader_messages_to_stderr redirect;
+        loaded = viewer.LoadSymbol();
+    }
+    if (read_facts) {
+        facts.loaded = loaded == 1;
+        // Before the first picture, while the scene is in the symbol's own coordinates.
+        facts.has_extent = facts.loaded && viewer.GetSceneExtent(facts.low, facts.high) != 0;
+        facts.view = automatic_view(viewer);
+    }
+    if (loaded != 1) {
+        ++counts.failed;
+        return;
+    }
+    for (const wanted_picture &picture : pictures_of(facts, settings)) {
+        const std::string path = cached_picture(stamped_library, facts, picture, settings, drawing);
+        std::error_code error;
+        if (std::filesystem::exists(path, error))
+            continue;
+        const auto start = std::chrono::steady_clock::now();
+        if (!draw_picture(viewer, picture, path)) {
+            ++counts.failed;
+            return;
+        }
+        counts.render_ms +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        ++counts.rendered;
+    }
+}
