@@ -71,7 +71,7 @@ TEST_F(full_mode, reference_mirrors_rotates_and_arrays_its_block_about_the_base_
     chain("LINE").pt(10, 1, 0, 0).pt(11, 2, 0, 0).feed();
     end();
     begin("SYMBOL");
-    chain("INSERT").str(2, "pin").pt(10, 10, 0, 0).real(41, -1).real(50, pi / 2)
+    chain("INSERT").str(2, "pin").pt(10, 10, 0, 0).real(41, -1).real(50, 90)
         .i16(70, 3).i16(71, 2).real(44, 5).real(45, 7).feed();
     end();
     // Only the symbol's drawing stays: six copies, none at the block's origin.
@@ -210,7 +210,7 @@ TEST_F(full_mode, rational_spline_circle_and_fit_points)
 TEST_F(full_mode, arcs_and_ellipses_keep_to_their_curves)
 {
     begin("S");
-    chain("ARC").pt(10, 1, 1, 0).real(40, 2).real(50, pi / 2).real(51, 0).feed();
+    chain("ARC").pt(10, 1, 1, 0).real(40, 2).real(50, 90).real(51, 0).feed();
     end();
     for (const fpt &p : drawn_points()) {
         EXPECT_NEAR(fpt_length(p - fpt{1, 1, 0}), 2.0, 1e-9);

@@ -215,8 +215,8 @@ void full_arc(const fm_entity &e, const fm_pen &pen)
     const fm_pen p = with_ocs(pen, e);
     fpt centre = e.Point(10);
     centre.z += e.Real(38);
-    const double start = e.Real(50);
-    pen_path(p, arc_points(p, centre, e.Real(40), start, ccw_sweep(start, e.Real(51))), false);
+    const double start = e.Angle(50);
+    pen_path(p, arc_points(p, centre, e.Real(40), start, ccw_sweep(start, e.Angle(51))), false);
 }
 
 void full_ellipse(const fm_entity &e, const fm_pen &pen)

@@ -57,6 +57,11 @@ long fm_entity::Number(int code, long fallback) const
     return g ? g->number : fallback;
 }
 
+double fm_entity::Angle(int code, double fallback_degrees) const
+{
+    return Real(code, fallback_degrees) * degrees_to_radians;
+}
+
 const std::string &fm_entity::Text(int code) const
 {
     const fm_group *g = Find(code);

@@ -26,7 +26,12 @@ struct fm_entity {
     fpt Point(int code, fpt fallback = {}) const;
     long Number(int code, long fallback = 0) const;
     const std::string &Text(int code) const; // empty when missing
+    // An angle group (50 to 59) in radians.
+    double Angle(int code, double fallback_degrees = 0.0) const;
 };
+
+// Angle groups hold degrees, as in the drawings the libraries are packed from.
+constexpr double degrees_to_radians = 0.017453292519943295;
 
 // Copies the groups the drawing uses (strings, points, reals, integers); other
 // kinds are left out.

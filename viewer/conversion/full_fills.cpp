@@ -98,8 +98,10 @@ bool arc_edge(group_cursor &c, const fm_pen &pen, loop &out)
     if (!centre || !radius || !start || !end)
         return false;
     const bool forward = ccw == nullptr || ccw->number != 0;
-    const double s = forward ? start->point.x : two_pi - end->point.x;
-    const double e = forward ? end->point.x : two_pi - start->point.x;
+    const double a = start->point.x * degrees_to_radians;
+    const double b = end->point.x * degrees_to_radians;
+    const double s = forward ? a : two_pi - b;
+    const double e = forward ? b : two_pi - a;
     double sweep = e - s;
     if (std::fabs(sweep) >= two_pi - 1e-9)
         sweep = two_pi;
@@ -123,9 +125,11 @@ bool ellipse_edge(group_cursor &c, const fm_pen &pen, loop &out)
         return false;
     const bool forward = ccw == nullptr || ccw->number != 0;
     const double r = ratio->point.x;
-    const double s = angle_to_parameter(forward ? start->point.x : two_pi - end->point.x, r);
-    double e = angle_to_parameter(forward ? end->point.x : two_pi - start->point.x, r);
-    const double span = std::fabs(end->point.x - start->point.x);
+    const double a = start->point.x * degrees_to_radians;
+    const double b = end->point.x * degrees_to_radians;
+    const double s = angle_to_parameter(forward ? a : two_pi - b, r);
+    const double e = angle_to_parameter(forward ? b : two_pi - a, r);
+    const double span = std::fabs(b - a);
     double sweep = e - s;
     if (span >= two_pi - 1e-9)
         sweep = two_pi;

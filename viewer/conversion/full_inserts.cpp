@@ -85,7 +85,7 @@ void full_insert(const fm_entity &e, const fm_context &context)
     const double sx = finite_or(e.Real(41, 1.0), 1.0);
     const double sy = finite_or(e.Real(42, 1.0), 1.0);
     const double sz = finite_or(e.Real(43, 1.0), 1.0);
-    const double rotation = finite_or(e.Real(50), 0.0);
+    const double rotation = finite_or(e.Angle(50), 0.0);
     const long columns = std::max(1L, e.Number(70, 1));
     const long rows = std::max(1L, e.Number(71, 1));
     const double column_spacing = finite_or(e.Real(44), 0.0);

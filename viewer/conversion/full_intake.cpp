@@ -114,6 +114,6 @@ void full_table_record(const resbuf *chain)
         double width = e.Real(41, 1.0);
         if (!(width > 0.0))
             width = 1.0;
-        state.styles.emplace(name, fm_text_style{e.Real(40), width, e.Real(50), e.Text(3)});
+        state.styles.emplace(name, fm_text_style{e.Real(40), width, e.Angle(50), e.Text(3)});
     }
 }

@@ -173,8 +173,8 @@ void full_text(const fm_entity &e, const fm_pen &pen)
     double width = e.Real(41, style ? style->width_factor : 1.0);
     if (!(width > 0.0) || !std::isfinite(width))
         width = 1.0;
-    const double oblique = e.Real(51, style ? style->oblique : 0.0);
-    double rotation = e.Real(50);
+    const double oblique = e.Has(51) ? e.Angle(51) : style ? style->oblique : 0.0;
+    double rotation = e.Angle(50);
     const long horizontal = e.Number(72);
     const long vertical = e.type == "ATTRIB" ? e.Number(74) : e.Number(73);
     const long generation = e.Number(71);
@@ -276,7 +276,7 @@ void full_mtext(const fm_entity &e, const fm_pen &pen)
     // Insertion point and direction are in world coordinates.
     const fpt normal = fpt_scale_to_length(e.Point(210, {0.0, 0.0, 1.0}), 1.0);
     const fm_transform ocs = ocs_transform(normal);
-    fpt x_axis = e.Has(11) ? e.Point(11) : ocs.ApplyVector({std::cos(e.Real(50)), std::sin(e.Real(50)), 0.0});
+    fpt x_axis = e.Has(11) ? e.Point(11) : ocs.ApplyVector({std::cos(e.Angle(50)), std::sin(e.Angle(50)), 0.0});
     x_axis = fpt_scale_to_length(x_axis - normal * fpt_dot(x_axis, normal), 1.0);
     if (fpt_length(x_axis) == 0.0)
         x_axis = ocs.ApplyVector({1.0, 0.0, 0.0});
