@@ -198,13 +198,29 @@ TEST_F(RenderTest, FitFramesTheWiderExtentWithAMargin)
     EXPECT_NEAR(projection[5], 21.0 / 2.2, 1e-4); // S = 3
 }
 
-TEST_F(RenderTest, LinesAloneGiveAnEmptyFit)
+TEST_F(RenderTest, LinesAloneAreFramedByTheirEnds)
 {
+    // Without faces the fit takes the line ends, not a field of view of nothing.
     start(50, 50, {0, 1, 0});
     scene->AddLine(10, 10, 10, 20, 20, 20, RGB(0, 0, 255));
     scene->FitCamera();
-    EXPECT_DOUBLE_EQ(scene->eye.y, -7.0);
-    EXPECT_DOUBLE_EQ(scene->lines[0].start.x, 10.0); // nothing to centre on
+    EXPECT_DOUBLE_EQ(scene->lines[0].start.x, -5.0);
+    EXPECT_DOUBLE_EQ(scene->lines[0].end.z, 5.0);
+    EXPECT_DOUBLE_EQ(scene->eye.y, -7.0 * 11.0); // S = 10 + 1
+}
+
+TEST_F(RenderTest, FacesAloneFrameTheFitUnlessLinesCount)
+{
+    start(50, 50, {0, 1, 0});
+    scene->AddTriangle(0, 0, 0, 2, 0, 0, 2, 0, 2, RGB(0, 200, 0), 0);
+    scene->AddLine(0, 0, 1, 40, 0, 1, RGB(0, 0, 255));
+    scene->FitCamera();
+    EXPECT_DOUBLE_EQ(scene->triangles[0].corner_a.x, -1.0); // centred on the face
+    fit_lines = 1;
+    scene->FitCamera();
+    fit_lines = 0;
+    EXPECT_DOUBLE_EQ(scene->lines[0].start.x, -20.0); // now on the line as well
+    EXPECT_DOUBLE_EQ(scene->eye.y, -7.0 * 41.0);
 }
 
 TEST_F(RenderTest, LineRecordsNeedTheShowLinesSwitch)
