@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -40,4 +42,16 @@ bool write_file_atomically(const std::string &path, const std::string &text)
         const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
         return std::fclose(f) == 0 && written;
     });
+}
+
+bool write_file_if_changed(const std::string &path, const std::string &text)
+{
+    std::error_code error;
+    if (std::filesystem::file_size(path, error) == text.size() && !error) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (old == text)
+            return true;
+    }
+    return write_file_atomically(path, text);
 }

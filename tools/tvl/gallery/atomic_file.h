@@ -10,3 +10,7 @@ bool write_file_atomically(const std::string &path, const std::string &text);
 
 // The same with a writer that fills the temporary file given to it.
 bool write_file_atomically(const std::string &path, const std::function<bool(const std::string &)> &write);
+
+// write_file_atomically unless the file already holds exactly text (rewriting
+// an existing file costs the file system far more than reading it).
+bool write_file_if_changed(const std::string &path, const std::string &text);

@@ -55,14 +55,14 @@ std::string drawing_settings(const gallery_settings &settings)
 
 const std::vector<std::string> &page_views()
 {
-    static const std::vector<std::string> views{"plan", "front", "right", "iso"};
+    static const std::vector<std::string> views{"plan", "iso", "front", "right"};
     return views;
 }
 
 std::vector<wanted_picture> pictures_of(const symbol_facts &facts, const gallery_settings &settings)
 {
-    std::vector<wanted_picture> pictures{{"thumb", facts.view, settings.size}};
+    std::string views;
     for (const std::string &view : page_views())
-        pictures.push_back({view, view, settings.page_size});
-    return pictures;
+        views += (views.empty() ? "" : "+") + view;
+    return {{"thumb", facts.view, settings.size}, {"views", views, settings.page_size}};
 }

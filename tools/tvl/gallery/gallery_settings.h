@@ -9,7 +9,7 @@ struct gallery_settings {
     std::vector<std::string> libraries;
     std::string output;
     int size = 128;      // thumbnails
-    int page_size = 320; // the four views of a symbol's page
+    int page_size = 384; // the picture of four views on a symbol's page
     int jobs = 1;
     std::string cache;   // cache folder
     std::string colors;  // layer colour file, or empty
@@ -21,14 +21,15 @@ struct gallery_settings {
 // program version and the colour file's contents.
 std::string drawing_settings(const gallery_settings &settings);
 
-// The four views of a symbol's page, in page order.
+// The four views of a symbol's page, in reading order of its picture's
+// quarters: plan above front, iso above right.
 const std::vector<std::string> &page_views();
 
 struct wanted_picture {
-    std::string role; // "thumb" or a view name: part of the site's file name
-    std::string view;
+    std::string role;  // "thumb" or "views": part of the site's file name
+    std::string views; // one view, or the four of page_views joined by '+'
     int size;
 };
 
-// The thumbnail (in the symbol's own view) and the four views.
+// The thumbnail (in the symbol's own view) and the picture of four views.
 std::vector<wanted_picture> pictures_of(const symbol_facts &facts, const gallery_settings &settings);

@@ -57,7 +57,7 @@ bool serve_pictures(const site &s, const site_library &library, const symbol_fac
     for (const wanted_picture &picture : pictures_of(facts, s.settings)) {
         const std::string cached = picture_file(
             s.settings.cache,
-            picture_key(library.stamp.library, facts.name, facts.definition, picture.view, picture.size, s.drawing));
+            picture_key(library.stamp.library, facts.name, facts.definition, picture.views, picture.size, s.drawing));
         const std::string target = (fs::path(s.settings.output) / "pictures" / picture_name(id, picture.role)).string();
         if (!serve_file(cached, target))
             return false;
@@ -152,7 +152,8 @@ std::string downloads(const site &s, const site_library &library, const symbol_f
                           (fs::path(s.settings.output) / "exports" / file).string()))
             links += std::string("<li><a href=\"../exports/") + file + "\" download>" + format + "</a></li>\n";
     }
-    return links.empty() ? std::string() : "<h2>Downloads</h2>\n<ul class=\"downloads\">\n" + links + "</ul>\n";
+    return links.empty() ? std::string()
+                        : "<section><h2>Downloads</h2>\n<ul class=\"downloads\">\n" + links + "</ul>\n</section>\n";
 }
 
 std::string symbol_page(const site &s, const site_library &library, std::size_t l, std::size_t i, bool drawn)
@@ -168,13 +169,12 @@ std::string symbol_page(const site &s, const site_library &library, std::size_t 
         html += " · <a rel=\"next\" href=\"" + id_of(l, i + 1) + ".html\">next</a>";
     html += "</nav>\n<h1>" + name + "</h1>\n";
     if (drawn) {
-        html += "<div class=\"views\">\n";
-        const std::string side = std::to_string(s.settings.page_size);
-        for (const std::string &view : page_views())
-            html += "<figure><img src=\"../pictures/" + picture_name(id, view) + "\" width=\"" + side +
-                    "\" height=\"" + side + "\" alt=\"" + name + ", " + view + "\"><figcaption>" + view +
-                    "</figcaption></figure>\n";
-        html += "</div>\n";
+        const std::string side = std::to_string(s.settings.page_size / 2 * 2);
+        html += "<figure class=\"views\"><img src=\"../pictures/" + picture_name(id, "views") + "\" width=\"" + side +
+                "\" height=\"" + side + "\" alt=\"" + name + ": plan, iso, front and right views\">";
+        for (std::size_t q = 0; q < page_views().size(); ++q)
+            html += "<span class=\"quarter q" + std::to_string(q) + "\">" + page_views()[q] + "</span>";
+        html += "</figure>\n";
     } else {
         html += "<p class=\"missing\">This symbol could not be drawn" +
                 std::string(facts.delivered ? "." : ": the library does not deliver it.") + "</p>\n";
@@ -182,8 +182,8 @@ std::string symbol_page(const site &s, const site_library &library, std::size_t 
     html += "<div class=\"facts\">\n<section><h2>Extents</h2>\n" + extent_table(facts) +
             "</section>\n<section><h2>Layers</h2>\n" + layer_table(s, facts) +
             "</section>\n<section><h2>Entities</h2>\n" + count_table(facts) +
-            "</section>\n<section><h2>Nested blocks</h2>\n" + nested_list(facts) + "</section>\n<section>" +
-            downloads(s, library, facts, id) + "</section>\n</div>\n</body>\n</html>\n";
+            "</section>\n<section><h2>Nested blocks</h2>\n" + nested_list(facts) + "</section>\n" +
+            downloads(s, library, facts, id) + "</div>\n</body>\n</html>\n";
     return html;
 }
 
@@ -226,7 +226,7 @@ bool write_site(const gallery_settings &settings, const std::string &drawing,
             if (!drawn)
                 ++counts.failed;
             cards += card(library.symbols[i], id, drawn, settings.size);
-            if (!write_file_atomically((out / "symbols" / (id + ".html")).string(),
+            if (!write_file_if_changed((out / "symbols" / (id + ".html")).string(),
                                        symbol_page(s, library, l, i, drawn))) {
                 error = "cannot write " + (out / "symbols" / (id + ".html")).string();
                 return false;
@@ -235,9 +235,9 @@ bool write_site(const gallery_settings &settings, const std::string &drawing,
         total += static_cast<long>(library.symbols.size());
         cards += "</ul>\n</section>\n";
     }
-    if (!write_file_atomically((out / "gallery.css").string(), gallery_css) ||
-        !write_file_atomically((out / "gallery.js").string(), gallery_js) ||
-        !write_file_atomically((out / "index.html").string(), index_page(libraries, cards, total))) {
+    if (!write_file_if_changed((out / "gallery.css").string(), gallery_css) ||
+        !write_file_if_changed((out / "gallery.js").string(), gallery_js) ||
+        !write_file_if_changed((out / "index.html").string(), index_page(libraries, cards, total))) {
         error = "cannot write the site in " + settings.output;
         return false;
     }

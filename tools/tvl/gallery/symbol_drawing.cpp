@@ -1,11 +1,12 @@
 #include "symbol_drawing.h"
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 
 #include "atomic_file.h"
 #include "picture_cache.h"
-#include "png_file.h"
+#include "fast_png.h"
 #include "reader_messages.h"
 #include "tavrel_viewer.h"
 #include "views.h"
@@ -17,19 +18,52 @@ std::string cached_picture(const std::string &stamped_library, const symbol_fact
                            const std::string &drawing)
 {
     return picture_file(settings.cache, picture_key(stamped_library, facts.name, facts.definition,
-                                                    picture.view, picture.size, drawing));
+                                                    picture.views, picture.size, drawing));
 }
 
-bool draw_picture(cl_export_functions &viewer, const wanted_picture &picture, const std::string &path)
+bool render_view(cl_export_functions &viewer, const std::string &view, CImage &target, int size)
 {
-    const camera_angles angles = named_view(picture.view);
+    const camera_angles angles = named_view(view);
     viewer.SetCameraRotation(angles.rotation);
     viewer.SetCameraTilt(angles.tilt);
+    return target.Create(size, size, 24) && viewer.RenderImage(&target) == 0;
+}
+
+// Copies a square picture into one quarter (0 top left, 1 top right, 2 bottom
+// left, 3 bottom right) of a picture twice its side.
+void copy_into_quarter(const CImage &part, CImage &whole, int quarter)
+{
+    const int side = part.GetWidth();
+    const int left = (quarter % 2) * side;
+    const int top = (quarter / 2) * side;
+    const auto row_bytes = static_cast<std::size_t>(side) * 3;
+    for (int y = 0; y < side; ++y)
+        std::memcpy(whole.GetPixelAddress(left, top + y),
+                    static_cast<const unsigned char *>(part.GetBits()) + static_cast<long>(part.GetPitch()) * y,
+                    row_bytes);
+}
+
+// One view, or several as the quarters of one picture.
+bool draw_picture(cl_export_functions &viewer, const wanted_picture &picture, const std::string &path)
+{
     CImage target;
-    if (!target.Create(picture.size, picture.size, 24) || viewer.RenderImage(&target) != 0)
-        return false;
+    if (picture.views.find('+') == std::string::npos) {
+        if (!render_view(viewer, picture.views, target, picture.size))
+            return false;
+    } else {
+        const int quarter_side = picture.size / 2;
+        if (!target.Create(quarter_side * 2, quarter_side * 2, 24))
+            return false;
+        const std::vector<std::string> &views = page_views();
+        for (std::size_t i = 0; i < views.size() && i < 4; ++i) {
+            CImage part;
+            if (!render_view(viewer, views[i], part, quarter_side))
+                return false;
+            copy_into_quarter(part, target, static_cast<int>(i));
+        }
+    }
     return write_file_atomically(path, [&target](const std::string &temporary) {
-        return write_png(target, temporary);
+        return write_fast_png(target, temporary);
     });
 }
 

@@ -120,7 +120,8 @@ int on_entity(const resbuf *chain)
         if (kind == "BLOCK")
             return RB_OK;
     }
-    if (kind == "ENDBLK")
+    // Vertices and their end marker belong to the polyline before them.
+    if (kind == "ENDBLK" || kind == "VERTEX" || kind == "SEQEND")
         return RB_OK;
     ++current->blocks.back().counts[kind];
     ++current->blocks.back().entities;
