@@ -7,6 +7,7 @@ jobs="$(nproc)"
 
 "$here/scripts/setup.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKEL_BENCH=OFF
 (cd "$here/build" && ctest --output-on-failure -j "$jobs" --timeout 300)
+"$here/scripts/examples.sh" "$here/build"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:suppressions=$here/tests/asan.supp"
 export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
