@@ -1,13 +1,10 @@
 // tvl pack OUTPUT INPUT...: DXF drawings into a symbol library, one listed
 // symbol per drawing.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -17,6 +14,7 @@
 
 #include "commands.h"
 #include "dxf/dxf_pack.h"
+#include "dxf/file_output.h"
 
 namespace fs = std::filesystem;
 
@@ -74,41 +72,6 @@ std::vector<std::string> gather_inputs(const std::vector<std::string> &inputs)
 std::string library_path(const std::string &output)
 {
     return fs::path(output).has_extension() ? output : output + ".TVL";
-}
-
-// Writes the library under a temporary name beside the target and renames it
-// into place, so that a failure leaves any earlier library untouched.
-void write_atomically(const std::string &path, const std::vector<std::uint8_t> &bytes)
-{
-    const fs::path target(path);
-    std::string temp = (target.has_parent_path() ? target.parent_path() / "" : fs::path()).string() + "." +
-                       target.filename().string() + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        fail("cannot create a temporary file beside " + path + ": " + std::strerror(errno));
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
-    const int saved = errno;
-    ok = ok && fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) { // mkstemp makes the file private; a library is an ordinary file
-        const mode_t mask = umask(0);
-        umask(mask);
-        ok = chmod(temp.c_str(), 0666 & ~mask) == 0;
-    }
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(ok ? errno : saved);
-        std::remove(temp.c_str());
-        fail("cannot write " + path + ": " + why);
-    }
 }
 
 tvlw::Compression compression_of(const std::string &method)
@@ -205,7 +168,11 @@ void run(const pack_options &o)
     } catch (const std::exception &e) {
         fail(std::string("cannot make the library: ") + e.what());
     }
-    write_atomically(output, bytes);
+    try {
+        dxf::write_file_atomically(output, std::string(bytes.begin(), bytes.end()));
+    } catch (const std::exception &e) {
+        fail(e.what());
+    }
     if (!o.quiet)
         std::fprintf(stderr, "tvl pack: %zu symbols from %s of DXF in %s (%s)\n", library.symbols(),
                      megabytes(input_bytes).c_str(), megabytes(bytes.size()).c_str(), output.c_str());
