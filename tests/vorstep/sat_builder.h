@@ -15,6 +15,7 @@ public:
     struct coedge {
         int edge;
         bool reversed;
+        int pcurve = -1; // record of its curve in the face's parameter plane
     };
 
     explicit sat_builder(int version) : version_(version) {}
@@ -54,13 +55,8 @@ public:
     int spline_edge(int a, int b, int degree, const std::vector<std::pair<double, int>> &knots,
                     const std::vector<double> &controls, bool rational = false)
     {
-        std::string data = std::string(rational ? "nurbs " : "nubs ") + std::to_string(degree) + " open " +
-                           std::to_string(knots.size());
-        for (const auto &[k, m] : knots)
-            data += " " + nums({k}) + " " + std::to_string(m);
-        for (double x : controls)
-            data += " " + nums({x});
-        int c = add("intcurve-curve", "forward { surfintcur " + data + " 0 $-1 $-1 } I I");
+        int c = add("intcurve-curve",
+                    "forward { surfintcur " + spline_data(degree, knots, controls, rational) + " 0 $-1 $-1 } I I");
         return edge(a, b, c);
     }
 
@@ -78,6 +74,31 @@ public:
             ctl.insert(ctl.end(), {p.x, p.y, p.z});
         }
         return spline_edge(v, v, 3, knots, ctl);
+    }
+
+    // A B-spline in a surface's parameter plane (controls u v, or u v w when
+    // `rational`), as a pcurve record; the record number goes into a coedge.
+    int pcurve(int degree, const std::vector<std::pair<double, int>> &knots, const std::vector<double> &controls,
+               bool rational = false)
+    {
+        return add("pcurve", "0 forward { exppc " + spline_data(degree, knots, controls, rational) + " 0 } 0 0");
+    }
+
+    // A spline surface with its whole control net; `controls` run with v
+    // fastest (x y z, or x y z w when `rational`).
+    static std::string spline(int degree_u, int degree_v, const std::vector<std::pair<double, int>> &knots_u,
+                              const std::vector<std::pair<double, int>> &knots_v, const std::vector<double> &controls,
+                              bool rational = false)
+    {
+        std::string data = std::string(rational ? "nurbs " : "nubs ") + std::to_string(degree_u) + " " +
+                           std::to_string(degree_v) + " open open none none " + std::to_string(knots_u.size()) + " " +
+                           std::to_string(knots_v.size());
+        for (const auto *knots : {&knots_u, &knots_v})
+            for (const auto &[k, m] : *knots)
+                data += " " + nums({k}) + " " + std::to_string(m);
+        for (double x : controls)
+            data += " " + nums({x});
+        return "spline-surface forward { exactsur full " + data + " 0 } I I I I";
     }
 
     // Faces added from now on belong to a new body with this transform
@@ -177,7 +198,7 @@ public:
                     recs.push_back(rec("coedge", "$-1 " + ptr(next) + " " + ptr(prev) + " $-1 " +
                                                      ptr(edges_[static_cast<std::size_t>(L[static_cast<std::size_t>(k)].edge)]) +
                                                      (L[static_cast<std::size_t>(k)].reversed ? " reversed " : " forward ") +
-                                                     ptr(loop_ids[l]) + " $-1"));
+                                                     ptr(loop_ids[l]) + " " + ptr(L[static_cast<std::size_t>(k)].pcurve)));
                 }
                 int next_loop = l + 1 < F.loops.size() ? loop_ids[l + 1] : -1;
                 recs[static_cast<std::size_t>(loop_ids[l])] =
@@ -219,6 +240,17 @@ private:
     };
 
     static std::string ptr(int i) { return "$" + std::to_string(i); }
+    static std::string spline_data(int degree, const std::vector<std::pair<double, int>> &knots,
+                                   const std::vector<double> &controls, bool rational)
+    {
+        std::string data = std::string(rational ? "nurbs " : "nubs ") + std::to_string(degree) + " open " +
+                           std::to_string(knots.size());
+        for (const auto &[k, m] : knots)
+            data += " " + nums({k}) + " " + std::to_string(m);
+        for (double x : controls)
+            data += " " + nums({x});
+        return data;
+    }
     static std::string nums(std::initializer_list<double> xs)
     {
         std::string s;

@@ -4,6 +4,7 @@
 #include <map>
 #include <tuple>
 
+#include "mesh_check.h"
 #include "sat_builder.h"
 #include "typical_solids.h"
 #include "bspline.h"
@@ -14,60 +15,9 @@
 
 namespace {
 
+using namespace vorstep_check;
+
 constexpr double pi = 3.14159265358979323846;
-
-struct mesh_check {
-    double area = 0.0;
-    double volume = 0.0;
-    bool watertight = false;
-    std::size_t triangles = 0;
-    v3 lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
-    std::vector<std::string> warnings;
-};
-
-using key3 = std::tuple<double, double, double>;
-
-mesh_check mesh_text(const std::string &text)
-{
-    sat_text sat;
-    std::string error;
-    mesh_check out;
-    EXPECT_TRUE(sat_split(text, sat, error)) << error;
-    sat_model model;
-    std::vector<std::string> warnings;
-    EXPECT_TRUE(sat_build_model(sat, model, warnings));
-    mesh_result mesh;
-    mesh_model(model, model_tolerance(model), mesh);
-    out.warnings = warnings;
-    out.warnings.insert(out.warnings.end(), mesh.warnings.begin(), mesh.warnings.end());
-    // Every directed edge must meet its opposite exactly once.
-    std::map<std::pair<key3, key3>, int> edges;
-    for (const auto &t : mesh.triangles) {
-        v3 n = cross(t.b - t.a, t.c - t.a);
-        out.area += length(n) / 2;
-        out.volume += dot(t.a, cross(t.b, t.c)) / 6;
-        v3 c[3] = {t.a, t.b, t.c};
-        for (v3 p : c) {
-            out.lo = {std::min(out.lo.x, p.x), std::min(out.lo.y, p.y), std::min(out.lo.z, p.z)};
-            out.hi = {std::max(out.hi.x, p.x), std::max(out.hi.y, p.y), std::max(out.hi.z, p.z)};
-        }
-        for (int k = 0; k < 3; ++k) {
-            key3 p{c[k].x, c[k].y, c[k].z}, q{c[(k + 1) % 3].x, c[(k + 1) % 3].y, c[(k + 1) % 3].z};
-            edges[{p, q}] += 1;
-        }
-    }
-    out.watertight = !mesh.triangles.empty();
-    for (const auto &[e, count] : edges)
-        if (count != 1 || edges.count({e.second, e.first}) == 0 || edges.at({e.second, e.first}) != 1)
-            out.watertight = false;
-    out.triangles = mesh.triangles.size();
-    return out;
-}
-
-void expect_near_rel(double got, double want, double rel, const char *what)
-{
-    EXPECT_NEAR(got, want, std::fabs(want) * rel) << what;
-}
 
 // A box with corners lo and hi, faces counter-clockwise from outside.
 void add_box(sat_builder &b, v3 lo, v3 hi, std::vector<int> *top_vertices = nullptr)

@@ -4,10 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
-constexpr int max_degree = 25;
-constexpr std::size_t max_controls = 1000000;
+namespace bspline_text {
 
 bool number(const std::vector<std::string> &t, std::size_t &pos, double &out)
 {
@@ -30,7 +27,38 @@ bool integer(const std::vector<std::string> &t, std::size_t &pos, long lo, long 
     return true;
 }
 
-} // namespace
+bool knots(const std::vector<std::string> &t, std::size_t &pos, int degree, long count, std::vector<double> &out,
+           std::string &why)
+{
+    std::vector<double> written;
+    double previous = -1e300;
+    for (long k = 0; k < count; ++k) {
+        double value;
+        long mult;
+        if (!number(t, pos, value) || !integer(t, pos, 1, degree + 1, mult) || value <= previous) {
+            why = "bad B-spline knots";
+            return false;
+        }
+        previous = value;
+        written.insert(written.end(), static_cast<std::size_t>(mult), value);
+    }
+    // The end knots are written with the degree as multiplicity; the full
+    // vector repeats each end once more.
+    if (written.size() < static_cast<std::size_t>(degree) + 1) {
+        why = "too few B-spline knots";
+        return false;
+    }
+    out.clear();
+    out.reserve(written.size() + 2);
+    out.push_back(written.front());
+    out.insert(out.end(), written.begin(), written.end());
+    out.push_back(written.back());
+    return true;
+}
+
+} // namespace bspline_text
+
+using namespace bspline_text;
 
 bool bspline_curve::closed() const
 {
@@ -111,7 +139,8 @@ double bspline_curve::nearest(v3 p) const
     return length(eval(t) - p) < best_d ? t : best_t;
 }
 
-bool parse_bspline(const std::vector<std::string> &t, std::size_t pos, bspline_curve &out, std::string &why)
+bool parse_bspline(const std::vector<std::string> &t, std::size_t pos, bspline_curve &out, std::string &why,
+                   int dimension)
 {
     out = bspline_curve{};
     if (pos >= t.size() || (t[pos] != "nubs" && t[pos] != "nurbs")) {
@@ -132,42 +161,22 @@ bool parse_bspline(const std::vector<std::string> &t, std::size_t pos, bspline_c
         why = "bad B-spline knot count";
         return false;
     }
-    std::vector<double> knots;
-    double previous = -1e300;
-    for (long k = 0; k < count; ++k) {
-        double value;
-        long mult;
-        if (!number(t, pos, value) || !integer(t, pos, 1, degree + 1, mult) || value <= previous) {
-            why = "bad B-spline knots";
-            return false;
-        }
-        previous = value;
-        knots.insert(knots.end(), static_cast<std::size_t>(mult), value);
-    }
-    // The end knots are written with the degree as multiplicity; the full
-    // vector repeats each end once more.
-    if (knots.size() < static_cast<std::size_t>(degree) + 1) {
-        why = "too few B-spline knots";
+    if (!knots(t, pos, out.degree, count, out.knots, why))
         return false;
-    }
-    std::size_t controls = knots.size() - static_cast<std::size_t>(degree) + 1;
+    std::size_t controls = out.knots.size() - static_cast<std::size_t>(degree) - 1;
     if (controls < static_cast<std::size_t>(degree) + 1) {
         why = "too few B-spline control points for its degree";
         return false;
     }
-    std::size_t per = out.rational ? 4 : 3;
+    std::size_t per = static_cast<std::size_t>(dimension) + (out.rational ? 1 : 0);
     if (controls > max_controls || controls * per > t.size() - std::min(t.size(), pos)) {
         why = "B-spline control points missing";
         return false;
     }
-    out.knots.reserve(knots.size() + 2);
-    out.knots.push_back(knots.front());
-    out.knots.insert(out.knots.end(), knots.begin(), knots.end());
-    out.knots.push_back(knots.back());
     for (std::size_t k = 0; k < controls; ++k) {
         v3 p;
         double w = 1.0;
-        if (!number(t, pos, p.x) || !number(t, pos, p.y) || !number(t, pos, p.z) ||
+        if (!number(t, pos, p.x) || !number(t, pos, p.y) || (dimension == 3 && !number(t, pos, p.z)) ||
             (out.rational && (!number(t, pos, w) || !(w > 0.0)))) {
             why = "bad B-spline control point";
             return false;

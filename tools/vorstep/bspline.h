@@ -24,6 +24,21 @@ struct bspline_curve {
 };
 
 // Reads "nubs|nurbs degree [open|closed|periodic] count (knot multiplicity)...
-// controls..." from tokens[pos...].  False (with a reason) on anything
-// malformed or implausibly large.
-bool parse_bspline(const std::vector<std::string> &tokens, std::size_t pos, bspline_curve &out, std::string &why);
+// controls..." from tokens[pos...].  Controls have `dimension` coordinates
+// (2 for curves in a surface's parameter plane: u v, third one 0), then a
+// weight when rational.  False (with a reason) on anything malformed or
+// implausibly large.
+bool parse_bspline(const std::vector<std::string> &tokens, std::size_t pos, bspline_curve &out, std::string &why,
+                   int dimension = 3);
+
+// The pieces of B-spline data that curves and surfaces share.
+namespace bspline_text {
+constexpr int max_degree = 25;
+constexpr std::size_t max_controls = 1000000;
+bool number(const std::vector<std::string> &t, std::size_t &pos, double &out);
+bool integer(const std::vector<std::string> &t, std::size_t &pos, long lo, long hi, long &out);
+// `count` distinct knots with multiplicities, as the full knot vector (each
+// end once more than written); false with a reason.
+bool knots(const std::vector<std::string> &t, std::size_t &pos, int degree, long count, std::vector<double> &out,
+           std::string &why);
+} // namespace bspline_text

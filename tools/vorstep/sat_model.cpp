@@ -8,7 +8,7 @@
 
 namespace {
 
-enum class base { other, body, lump, shell, face, loop, coedge, edge, vertex, point, curve, surface, transform };
+enum class base { other, body, lump, shell, face, loop, coedge, edge, vertex, point, curve, pcurve, surface, transform };
 
 std::string last_part(const std::string &name)
 {
@@ -28,12 +28,29 @@ base base_of(const std::string &name)
         {"body", base::body},     {"lump", base::lump},     {"shell", base::shell},
         {"face", base::face},     {"loop", base::loop},     {"coedge", base::coedge},
         {"edge", base::edge},     {"vertex", base::vertex}, {"point", base::point},
-        {"curve", base::curve},   {"surface", base::surface}, {"transform", base::transform}};
+        {"curve", base::curve},   {"pcurve", base::pcurve},   {"surface", base::surface},
+        {"transform", base::transform}};
     auto it = bases.find(last_part(name));
     return it == bases.end() ? base::other : it->second;
 }
 
 bool is_pointer(const std::string &t) { return t.size() > 1 && t[0] == '$'; }
+
+// The record a pointer field names: -1 for $-1 and anything out of range;
+// false when the field is no well-formed pointer.
+bool pointer_value(const std::string &t, std::size_t record_count, int &index)
+{
+    index = -1;
+    if (!is_pointer(t))
+        return false;
+    char *end = nullptr;
+    long v = std::strtol(t.c_str() + 1, &end, 10);
+    if (*end != '\0')
+        return false;
+    if (v >= 0 && static_cast<std::size_t>(v) < record_count)
+        index = static_cast<int>(v);
+    return true;
+}
 
 bool is_integer(const std::string &t)
 {
@@ -115,16 +132,10 @@ public:
             bad_ = true;
             return -1;
         }
-        const std::string &t = r_.tokens[pos_++];
-        char *end = nullptr;
-        long v = std::strtol(t.c_str() + 1, &end, 10);
-        if (*end != '\0') {
+        int index = -1;
+        if (!pointer_value(r_.tokens[pos_++], count_, index))
             bad_ = true;
-            return -1;
-        }
-        if (v < 0 || static_cast<std::size_t>(v) >= count_)
-            return -1;
-        return static_cast<int>(v);
+        return index;
     }
 
     double number()
@@ -279,12 +290,9 @@ private:
     {
         const auto &tokens = rec(i).tokens;
         for (std::size_t k = 1; k < tokens.size(); ++k) {
-            if (!is_pointer(tokens[k]))
-                continue;
-            char *end = nullptr;
-            long v = std::strtol(tokens[k].c_str() + 1, &end, 10);
-            if (*end == '\0' && v >= 0 && static_cast<std::size_t>(v) < text_.records.size() && is(static_cast<int>(v), b))
-                return static_cast<int>(v);
+            int index = -1;
+            if (pointer_value(tokens[k], text_.records.size(), index) && is(index, b))
+                return index;
         }
         return -1;
     }
@@ -439,6 +447,8 @@ private:
             // which no face of ours lies on.
             if (s.minor == 0.0 || (s.radius < 0.0 && -s.radius <= std::fabs(s.minor)))
                 s.kind = surface_kind::unsupported;
+        } else if (kind == "spline") {
+            spline_surface(f, s);
         } else {
             s.kind = surface_kind::unsupported;
         }
@@ -468,6 +478,9 @@ private:
 
     static bool surface_in_range(const sat_surface &s)
     {
+        for (v3 p : s.spline.controls)
+            if (!sane(p))
+                return false;
         if (!sane(s.origin) || !sane(s.axis) || !sane(s.reference) || !sane_length(s.radius) ||
             !sane_length(s.minor) || !sane(s.ratio) || !sane_length(length(s.reference)) ||
             !sane_length(length(s.reference) * s.ratio))
@@ -475,6 +488,84 @@ private:
         // A cone's half-angle comes as its sine and cosine.
         double h = std::hypot(s.sine, s.cosine);
         return s.kind != surface_kind::cone || (h > 0.5 && h < 2.0);
+    }
+
+    // The data block "{ kind ... }" of a spline record: its words, and where
+    // the block's kind stands; false when there is no block.
+    static bool data_block(const std::vector<std::string> &rest, std::size_t &kind_at)
+    {
+        for (kind_at = 0; kind_at < rest.size(); ++kind_at)
+            if (rest[kind_at] == "{")
+                break;
+        ++kind_at;
+        return kind_at < rest.size();
+    }
+
+    // A spline surface: only one that carries its whole control net
+    // ("exactsur") can be meshed; procedural ones are named and skipped.
+    void spline_surface(field_reader &f, sat_surface &s)
+    {
+        s.kind = surface_kind::unsupported;
+        bool reversed = reversed_word(f.word());
+        std::vector<std::string> rest = f.rest();
+        std::size_t k = 0;
+        if (!data_block(rest, k)) {
+            s.why = "no surface data";
+            return;
+        }
+        if (rest[k] != "exactsur") {
+            s.why = rest[k] + " data without a control net";
+            return;
+        }
+        std::size_t net = k + 1;
+        while (net < rest.size() && net < k + 4 && rest[net] != "nubs" && rest[net] != "nurbs")
+            ++net; // "full" and the like before the net
+        std::string why;
+        if (!parse_spline_surface(rest, net, s.spline, why)) {
+            s.why = why;
+            return;
+        }
+        for (v3 &p : s.spline.controls)
+            p = xf_.point(p);
+        s.kind = surface_kind::spline;
+        // A reflection turns S_u x S_v round against the moved surface.
+        s.against = reversed != mirrored_;
+    }
+
+    // A coedge's curve in its face's parameter plane: its own data ("exppc")
+    // or, once removed, that of the pcurve record it refers to; -1 for none.
+    int pcurve(int i, int depth = 0)
+    {
+        if (!is(i, base::pcurve))
+            return -1;
+        auto found = pcurves_.find({body_, i});
+        if (found != pcurves_.end())
+            return found->second;
+        int result = -1;
+        field_reader f = reader(i);
+        std::vector<std::string> rest = f.rest();
+        std::size_t k = 0;
+        if (data_block(rest, k) && rest[k] == "exppc") {
+            std::size_t net = k + 1;
+            while (net < rest.size() && net < k + 4 && rest[net] != "nubs" && rest[net] != "nurbs")
+                ++net;
+            bspline_curve c;
+            std::string why;
+            if (parse_bspline(rest, net, c, why, 2)) {
+                model_.pcurves.push_back(std::move(c));
+                result = static_cast<int>(model_.pcurves.size()) - 1;
+            }
+        } else if (depth == 0) {
+            for (const auto &t : rest) {
+                int other = -1;
+                if (pointer_value(t, text_.records.size(), other) && other != i && is(other, base::pcurve)) {
+                    result = pcurve(other, depth + 1);
+                    break;
+                }
+            }
+        }
+        pcurves_[{body_, i}] = result;
+        return result;
     }
 
     // An intersection (or other procedural) curve: its approximating B-spline.
@@ -563,10 +654,12 @@ private:
             g.pointer(); // partner
             int e = g.pointer();
             bool reversed = reversed_word(g.word());
+            g.pointer(); // loop
+            int pc = g.next_is_pointer() ? g.pointer() : -1;
             int edge_index = g.bad() ? -1 : edge(e);
             if (edge_index < 0)
                 return false;
-            out.push_back({edge_index, reversed});
+            out.push_back({edge_index, reversed, pcurve(pc)});
             if (next == first)
                 return true;
             if (!is(next, base::coedge))
@@ -623,7 +716,7 @@ private:
     int body_ = -1;
     bool mirrored_ = false; // the current body's transform reflects
     // Keyed by (body, record): the same record may move with more than one body.
-    std::map<std::pair<int, int>, int> vertices_, curves_, surfaces_, edges_;
+    std::map<std::pair<int, int>, int> vertices_, curves_, surfaces_, edges_, pcurves_;
 };
 
 } // namespace

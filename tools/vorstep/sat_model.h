@@ -7,6 +7,7 @@
 
 #include "bspline.h"
 #include "sat_text.h"
+#include "spline_surface.h"
 #include "vec3.h"
 
 enum class curve_kind { none, straight, ellipse, bspline, unsupported };
@@ -23,7 +24,7 @@ struct sat_curve {
     std::string why;              // unsupported: what was missing
 };
 
-enum class surface_kind { plane, cone, sphere, torus, unsupported };
+enum class surface_kind { plane, cone, sphere, torus, spline, unsupported };
 
 struct sat_surface {
     surface_kind kind = surface_kind::unsupported;
@@ -36,6 +37,9 @@ struct sat_surface {
     double cosine = 1.0;
     double radius = 0.0; // sphere radius, torus major radius (negative: normal points inward)
     double minor = 0.0;  // torus minor radius (negative: normal points inward)
+    bspline_surface spline;  // spline: the control net
+    bool against = false;    // spline: the normal points against S_u x S_v
+    std::string why;         // unsupported: what is missing, when known
 };
 
 struct sat_edge {
@@ -48,6 +52,7 @@ struct sat_edge {
 struct sat_coedge {
     int edge = -1;
     bool reversed = false; // runs from the edge's end to its start
+    int pcurve = -1;       // index into sat_model::pcurves, -1 for none
 };
 
 struct sat_face {
@@ -62,6 +67,9 @@ struct sat_model {
     std::vector<sat_surface> surfaces;
     std::vector<sat_edge> edges;
     std::vector<sat_face> faces;
+    // Curves in the (u, v) plane of a spline face's surface (z is 0), one per
+    // coedge that has one.
+    std::vector<bspline_curve> pcurves;
     bool mirrored = false; // a body transform with a reflection turns faces inside out
 };
 

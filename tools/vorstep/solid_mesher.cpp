@@ -9,6 +9,7 @@
 #include "face_region.h"
 #include "polygon_triangulation.h"
 #include "region_refiner.h"
+#include "spline_face.h"
 #include "surface_param.h"
 
 namespace {
@@ -139,29 +140,41 @@ private:
         return std::min(tol_, (s.kind == surface_kind::torus ? s.minor : s.radius) * 1e-3);
     }
 
+    double spline_tol(const bspline_surface &s) const { return std::min(tol_, spline_extent(s) * 1e-3); }
+
     // The chordal tolerance for an edge: as fine as the faces it bounds need.
     double edge_tol(int e) const
     {
         double t = tol_;
-        for (int s : edge_surfaces_[static_cast<std::size_t>(e)])
+        for (int s : edge_surfaces_[static_cast<std::size_t>(e)]) {
+            const sat_surface &surface = m_.surfaces[static_cast<std::size_t>(s)];
             if (param_ok_[static_cast<std::size_t>(s)])
                 t = std::min(t, surface_tol(params_[static_cast<std::size_t>(s)]));
+            else if (surface.kind == surface_kind::spline)
+                t = std::min(t, spline_tol(surface.spline));
+        }
         return t;
     }
 
-    // The 3D points of each loop, without repeated neighbours; false when an
+    // The 3D points of each loop, without repeated neighbours, and for each
+    // point the parameter-plane curve of its coedge when asked; false when an
     // edge cannot be followed.
-    bool loop_points(const sat_face &f, std::vector<std::vector<v3>> &loops)
+    bool loop_points(const sat_face &f, std::vector<std::vector<v3>> &loops,
+                     std::vector<std::vector<const bspline_curve *>> *pcurves = nullptr)
     {
         for (const auto &loop : f.loops) {
             std::vector<v3> pts;
+            std::vector<const bspline_curve *> curves;
             for (const auto &ce : loop) {
                 const std::vector<v3> *ep = edge_points(ce.edge);
                 if (!ep)
                     return false;
+                const bspline_curve *pc = ce.pcurve >= 0 ? &m_.pcurves[static_cast<std::size_t>(ce.pcurve)] : nullptr;
                 auto add = [&](v3 p) {
-                    if (pts.empty() || !same_point(pts.back(), p))
+                    if (pts.empty() || !same_point(pts.back(), p)) {
                         pts.push_back(p);
+                        curves.push_back(pc);
+                    }
                 };
                 if (ce.reversed)
                     for (auto it = ep->rbegin(); it != ep->rend(); ++it)
@@ -170,9 +183,13 @@ private:
                     for (v3 p : *ep)
                         add(p);
             }
-            while (pts.size() > 1 && same_point(pts.front(), pts.back()))
+            while (pts.size() > 1 && same_point(pts.front(), pts.back())) {
                 pts.pop_back();
+                curves.pop_back();
+            }
             loops.push_back(std::move(pts));
+            if (pcurves)
+                pcurves->push_back(std::move(curves));
         }
         return true;
     }
@@ -180,9 +197,12 @@ private:
     bool face(const sat_face &f)
     {
         const sat_surface &s = m_.surfaces[static_cast<std::size_t>(f.surface)];
+        if (s.kind == surface_kind::spline)
+            return spline_face(f, s);
         surface_param sp;
         if (s.kind == surface_kind::unsupported || !make_surface_param(s, sp)) {
-            warn("skipped faces on a " + surface_label(s) + " (surface type not supported)");
+            warn("skipped faces on a " + surface_label(s) + " (" +
+                 (s.why.empty() ? std::string("surface type not supported") : s.why) + ")");
             return false;
         }
         std::vector<std::vector<v3>> loops;
@@ -205,6 +225,22 @@ private:
         if (!ok)
             warn("skipped a face on a " + surface_label(s) + " whose boundary could not be followed");
         return ok;
+    }
+
+    bool spline_face(const sat_face &f, const sat_surface &s)
+    {
+        std::vector<std::vector<v3>> points;
+        std::vector<std::vector<const bspline_curve *>> pcurves;
+        if (!loop_points(f, points, &pcurves))
+            return false;
+        std::vector<spline_loop> loops(points.size());
+        for (std::size_t k = 0; k < points.size(); ++k)
+            loops[k] = {std::move(points[k]), std::move(pcurves[k])};
+        std::string why;
+        if (mesh_spline_face(s.spline, loops, s.against != f.reversed, spline_tol(s.spline), out_.triangles, why))
+            return true;
+        warn("skipped a face on a " + surface_label(s) + " (" + why + ")");
+        return false;
     }
 
     bool plane_face(const sat_face &f, const surface_param &sp, const std::vector<std::vector<v3>> &loops)
@@ -277,6 +313,9 @@ double model_tolerance(const sat_model &model)
             grow(s.origin, std::fabs(s.radius));
         else if (s.kind == surface_kind::torus)
             grow(s.origin, std::fabs(s.radius) + std::fabs(s.minor));
+        else if (s.kind == surface_kind::spline)
+            for (v3 p : s.spline.controls)
+                grow(p, 0.0);
     double diag = hi.x >= lo.x ? length(hi - lo) : 0.0;
     if (!(diag > 0.0) || !std::isfinite(diag))
         return 1e-6;
