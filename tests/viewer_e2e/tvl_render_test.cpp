@@ -70,7 +70,8 @@ TEST_F(tvl_render, symbol_lines_are_drawn_unless_switched_off)
     entities.push_back(make("LINE")(10, Point{0, -0.5, -0.9})(11, Point{0, -0.5, 0.9}));
     const std::string lib = library({{"PANEL", entities}});
     auto middle_row = [&](const std::vector<std::string> &extra) {
-        std::vector<std::string> args = {"render", lib, "PANEL", "-o", path("l.png"), "--size", "64"};
+        std::vector<std::string> args = {"render", lib, "PANEL", "-o", path("l.png"), "--size", "64",
+                                         "--view", "front"};
         args.insert(args.end(), extra.begin(), extra.end());
         const tvl_result r = tvl(args);
         EXPECT_EQ(r.status, 0) << r.err;

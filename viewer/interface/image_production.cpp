@@ -18,6 +18,13 @@ bool block_changed(const cl_export_functions &viewer)
            block_name != viewer.loaded_block.str() || loaded_drawing_mode != drawing_mode;
 }
 
+bool has_background(const cl_opengl_image &scene, COLORREF color)
+{
+    return scene.background_r == GetRValue(color) / 255.0 &&
+           scene.background_g == GetGValue(color) / 255.0 &&
+           scene.background_b == GetBValue(color) / 255.0;
+}
+
 void set_up_camera(int width, int height, COLORREF background)
 {
     const fpt dir = view_direction(camera_rotation, camera_tilt);
@@ -160,9 +167,13 @@ int cl_export_functions::LoadSymbol()
     if (block_name.empty())
         return 3;
     if (block_changed(*this)) {
-        // One scene, and so one rendering context, serves symbol after symbol.
-        if (current_scene == nullptr)
+        // One scene, and so one rendering context, serves symbol after symbol; the
+        // context takes its clear colour when it is made, so a new background
+        // needs a new scene.
+        if (current_scene == nullptr || !has_background(*current_scene, background))
             change_scene();
+        current_scene->SetBackground(GetRValue(background) / 255.0, GetGValue(background) / 255.0,
+                                     GetBValue(background) / 255.0);
         current_scene->Reset(false);
         load_block_definition(library_path.c_str(), block_name.c_str());
         // Recorded as RemakeImage would, so that the next picture keeps this scene.
