@@ -209,6 +209,8 @@ void add_dump_command(CLI::App &app)
         ta_init(on_entity, on_table, on_command);
         const bool ok = ta_tvldef(opt->library.c_str(), opt->symbol.c_str());
         std::fprintf(s.out, "RESULT %d\n", ok ? 1 : 0);
+        if (!ok && opt->symbol.size() > 123) // the reader refuses such names without a word
+            std::fprintf(stderr, "tvl dump: symbol name longer than 123 characters\n");
         const bool written = std::fflush(s.out) == 0 && !std::ferror(s.out);
         if (s.out != stdout)
             std::fclose(s.out);

@@ -1,4 +1,5 @@
 // tvl list LIBRARY: the names of a library's listed symbols, one a line.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,6 +21,33 @@ std::string library_file_name(const std::string &path)
     return has_extension ? path : path + ".TVL";
 }
 
+std::int32_t little_endian(const unsigned char *b)
+{
+    return static_cast<std::int32_t>(std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16) |
+                                     (std::uint32_t(b[3]) << 24));
+}
+
+// Whether the symbol index can be walked to its end: the reader says only
+// that it could not read the library, and an index it cannot walk is not an
+// empty one.
+bool index_walks(std::FILE *f, long first, int version)
+{
+    if (std::fseek(f, 0, SEEK_END) != 0)
+        return false;
+    const long size = std::ftell(f);
+    long steps = size / 6 + 1; // every record takes more: more steps met a cycle
+    for (long offset = first; offset != 0; --steps) {
+        unsigned char type, length, fields[17];
+        const std::size_t fixed = version >= 30 ? 17 : 16;
+        if (steps <= 0 || offset < 0 || offset >= size || std::fseek(f, offset, SEEK_SET) != 0 ||
+            std::fread(&type, 1, 1, f) != 1 || (type != 9 && type != 18) || std::fread(&length, 1, 1, f) != 1 ||
+            std::fseek(f, length, SEEK_CUR) != 0 || std::fread(fields, 1, fixed, f) != fixed)
+            return false;
+        offset = little_endian(fields + fixed - 4);
+    }
+    return true;
+}
+
 // Why a library lists nothing, for the one line on stderr.
 const char *reason_for_no_names(const std::string &path)
 {
@@ -29,15 +57,18 @@ const char *reason_for_no_names(const std::string &path)
         return skel_file_exists(name.c_str()) ? "cannot be opened" : "no such library file";
     unsigned char head[69];
     const std::size_t n = std::fread(head, 1, sizeof head, f);
-    std::fclose(f);
+    const char *reason = "holds no listed symbols";
+    const int version = n < 5 ? 0 : (head[3] - '0') * 10 + (head[4] - '0');
     if (n < 5 || std::memcmp(head, "TVL", 3) != 0)
-        return "not a symbol library";
-    const int version = (head[3] - '0') * 10 + (head[4] - '0');
-    if (head[3] > '4' || version < 20)
-        return "not a symbol library of a readable version";
-    if (n < sizeof head || head[34] != 'B' || head[39] != 'L' || head[54] != 'D')
-        return "not a readable symbol library";
-    return "holds no listed symbols";
+        reason = "not a symbol library";
+    else if (head[3] > '4' || version < 20)
+        reason = "not a symbol library of a readable version";
+    else if (n < sizeof head || head[34] != 'B' || head[39] != 'L' || head[54] != 'D')
+        reason = "not a readable symbol library";
+    else if (!index_walks(f, little_endian(head + 60), version))
+        reason = "its symbol index cannot be read";
+    std::fclose(f);
+    return reason;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <string>
 
 #include "conversion/converters.h"
@@ -12,7 +13,7 @@
 #include "conversion/solids.h"
 
 int entity_callback(const resbuf *chain)
-{
+try {
     if (drawing_mode == drawing_mode_full) {
         full_entity_record(chain);
         return RB_OK;
@@ -52,6 +53,10 @@ int entity_callback(const resbuf *chain)
     else if (type == "BODY")
         convert_solid(record, chain, "%s%drp_body_tmp");
     return RB_OK;
+} catch (const std::bad_alloc &) {
+    // Memory ran out making this entity: the reader reports it refused, and the
+    // host lives on.
+    return RB_REJECT;
 }
 
 int table_callback(const resbuf *chain)

@@ -12,6 +12,13 @@ COLORREF tone_down_near_white(COLORREF color)
     return color;
 }
 
+// What one scene may hold: far beyond real symbols, and within memory a
+// viewer can spare (a triangle takes 152 bytes, a line 56).  Past them further
+// geometry is dropped.
+constexpr std::size_t max_triangles = 2000000;
+constexpr std::size_t max_lines = 2000000;
+constexpr std::size_t max_points = 1000000;
+
 constexpr double ribbon_half_width = 0.01;
 constexpr COLORREF ribbon_color = RGB(192, 192, 192);
 
@@ -20,6 +27,8 @@ constexpr COLORREF ribbon_color = RGB(192, 192, 192);
 void cl_opengl_image::AddTriangle(double x1, double y1, double z1, double x2, double y2, double z2,
                                   double x3, double y3, double z3, COLORREF color, int edge_mask)
 {
+    if (triangles.size() >= max_triangles)
+        return;
     cl_opengl_image_triangle t;
     t.corner_a = {x1, y1, z1};
     t.corner_b = {x2, y2, z2};
@@ -34,10 +43,16 @@ void cl_opengl_image::AddTriangle(double x1, double y1, double z1, double x2, do
 void cl_opengl_image::AddLine(double x1, double y1, double z1, double x2, double y2, double z2,
                               COLORREF color)
 {
+    if (lines.size() >= max_lines)
+        return;
     lines.push_back(cl_opengl_image_line{{x1, y1, z1}, {x2, y2, z2}, tone_down_near_white(color)});
 }
 
-void cl_opengl_image::AddPoint(double x, double y, double z) { points.push_back(fpt{x, y, z}); }
+void cl_opengl_image::AddPoint(double x, double y, double z)
+{
+    if (points.size() < max_points)
+        points.push_back(fpt{x, y, z});
+}
 
 void cl_opengl_image::AddThinSegment(double px, double py, double pz, double qx, double qy,
                                      double qz)
