@@ -173,10 +173,10 @@ void BM_ColdRender(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_BareContext)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SymbolsInOneViewer)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LibraryInTwoProcesses)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_ColdRender)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_BareContext)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SymbolsInOneViewer)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LibraryInTwoProcesses)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_ColdRender)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly()->UseRealTime();
 
 int main(int argc, char **argv)
 {
