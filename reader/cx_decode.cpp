@@ -52,84 +52,101 @@ struct bit_reader {
 
 // The halving point of one step: the rank j in (lo, end] with
 // prefix(j - 1) < target <= prefix(j); prefix(j) is left in at_j.  The first
-// steps start from where the same step ended last time.
+// steps start from where the same step ended last time and move from there by
+// single counts, one update having moved the sums by at most one.
 inline int halving_point(cx_model &m, unsigned node, int lo, int end, unsigned target, unsigned &at_j)
 {
     int j;
     if (node >= cx_model::hinted_nodes || (j = m.hint[node]) <= lo || j > end) {
         j = cx_model_find(m, lo, end, target);
         at_j = cx_model_prefix(m, j);
-    } else if ((at_j = cx_model_prefix(m, j)) < target) {
-        // prefix(end) >= target ends the walk.
-        do
-            at_j = cx_model_prefix(m, ++j);
-        while (at_j < target);
     } else {
-        // prefix(lo) < target ends the walk.
-        for (unsigned below; (below = cx_model_prefix(m, j - 1)) >= target; --j)
-            at_j = below;
+        unsigned at = cx_model_prefix(m, j);
+        if (at < target) {
+            // prefix(end) >= target ends the walk.
+            do
+                at += m.freq[j++];
+            while (at < target);
+        } else {
+            // prefix(lo) < target ends the walk.
+            for (unsigned below; (below = at - m.freq[j - 1]) >= target; --j)
+                at = below;
+        }
+        at_j = at;
     }
     if (node < cx_model::hinted_nodes)
         m.hint[node] = static_cast<std::uint16_t>(j);
     return j;
 }
 
+// The halving walk over the prefix sums.  The ranks still in play are
+// [lo, end), base is the mass below lo and w the mass of the interval.  The walk
+// goes on only while w exceeds the count at lo, so every step splits the
+// interval into two non-empty parts.  The bit read is as good as random, so a
+// step takes either side without a branch.
+int walk_prefix_sums(cx_model &m, bit_reader &in)
+{
+    unsigned lo = 0;
+    unsigned end = cx_model::symbols;
+    unsigned base = 0;
+    unsigned w = m.total;
+    unsigned node = 1;
+    do {
+        unsigned at_j;
+        const unsigned j = static_cast<unsigned>(
+            halving_point(m, node, static_cast<int>(lo), static_cast<int>(end), base + w / 2, at_j));
+        const unsigned sum = at_j - base;
+        unsigned bit;
+        if (!in.read(1, bit))
+            return -1;
+        node = 2 * node + bit;
+        const unsigned take = 0u - bit; // all ones for a 1 bit
+        lo = (j & take) | (lo & ~take);
+        end = (end & take) | (j & ~take);
+        base = (at_j & take) | (base & ~take);
+        w = ((w - sum) & take) | (sum & ~take);
+        if (lo >= static_cast<unsigned>(cx_model::symbols))
+            return -1;
+    } while (m.freq[lo] < w);
+    return static_cast<int>(lo);
+}
+
+// The same walk by plain scans in 16-bit arithmetic, once the total has wrapped.
+int walk_linear(const cx_model &m, bit_reader &in)
+{
+    int lo = 0;
+    std::uint16_t w = m.total;
+    do {
+        const std::uint16_t half = static_cast<std::uint16_t>(w / 2);
+        std::uint16_t sum = 0;
+        int j = lo;
+        while (sum < half) {
+            if (j >= cx_model::symbols)
+                return -1;
+            sum = static_cast<std::uint16_t>(sum + m.freq[j]);
+            ++j;
+        }
+        unsigned bit;
+        if (!in.read(1, bit))
+            return -1;
+        if (bit) {
+            lo = j;
+            w = static_cast<std::uint16_t>(w - sum);
+        } else {
+            w = sum;
+        }
+        if (lo >= cx_model::symbols)
+            return -1;
+    } while (m.freq[lo] < w);
+    return lo;
+}
+
 // Decodes one symbol; -1 when the buffer runs out or the model is unusable.
 int decode_symbol(cx_model &m, bit_reader &in)
 {
-    int lo = 0;
-    unsigned w = m.total;
-    if (!m.linear) {
-        // The ranks still in play are [lo, end), base is the mass below lo and w
-        // the mass of the interval.  The loop goes on only while w exceeds one
-        // count, so w is at least 2 and every step splits the interval into two
-        // non-empty parts.
-        int end = cx_model::symbols;
-        unsigned base = 0;
-        unsigned node = 1;
-        do {
-            unsigned at_j;
-            const int j = halving_point(m, node, lo, end, base + w / 2, at_j);
-            const unsigned sum = at_j - base;
-            unsigned bit;
-            if (!in.read(1, bit))
-                return -1;
-            node = 2 * node + bit;
-            if (bit) {
-                lo = j;
-                base = at_j;
-                w -= sum;
-            } else {
-                end = j;
-                w = sum;
-            }
-            if (lo >= cx_model::symbols)
-                return -1;
-        } while (m.freq[lo] < w);
-    } else {
-        do {
-            const std::uint16_t half = static_cast<std::uint16_t>(w / 2);
-            std::uint16_t sum = 0;
-            int j = lo;
-            while (sum < half) {
-                if (j >= cx_model::symbols)
-                    return -1;
-                sum = static_cast<std::uint16_t>(sum + m.freq[j]);
-                ++j;
-            }
-            unsigned bit;
-            if (!in.read(1, bit))
-                return -1;
-            if (bit) {
-                lo = j;
-                w = static_cast<std::uint16_t>(w - sum);
-            } else {
-                w = sum;
-            }
-            if (lo >= cx_model::symbols)
-                return -1;
-        } while (m.freq[lo] < w);
-    }
+    const int lo = m.linear ? walk_linear(m, in) : walk_prefix_sums(m, in);
+    if (lo < 0)
+        return -1;
     const int s = m.sym[lo];
     cx_model_update(m, lo);
     return s;
@@ -139,6 +156,129 @@ void prime(cx_model &m, int r, int times)
 {
     for (int i = 0; i < times; ++i)
         cx_model_update(m, r);
+}
+
+// The literal, high part and length codings of one method; decode_loop is
+// compiled once per method, so the choices below cost nothing per symbol.
+template <unsigned method>
+struct coding {
+    cx_model &high;
+    cx_model &lengths;
+    cx_model &literals;
+
+    // A literal byte; false when the buffer is corrupt or runs out.
+    bool literal(bit_reader &in, unsigned &lit)
+    {
+        if constexpr (method == 3) {
+            const int s = decode_symbol(literals, in);
+            // Symbol 256 is no byte value: the buffer is corrupt.
+            if (s < 0 || s > 255)
+                return false;
+            lit = static_cast<unsigned>(s);
+            return true;
+        } else {
+            return in.read(8, lit);
+        }
+    }
+
+    // The high part of a distance: 0 to 255, 256 for the end marker, -1 on failure.
+    int high_part(bit_reader &in)
+    {
+        unsigned v;
+        if constexpr (method <= 1) {
+            // A flag tells whether a high part follows.
+            if (!in.read(1, v))
+                return -1;
+            if (v == 0)
+                return 0;
+        }
+        if constexpr (method == 0) {
+            if (!in.read(8, v))
+                return -1;
+            return v == 0 ? 256 : static_cast<int>(v);
+        } else {
+            return decode_symbol(high, in);
+        }
+    }
+
+    // A length less 2; -1 on failure.
+    int length(bit_reader &in)
+    {
+        if constexpr (method >= 2) {
+            return decode_symbol(lengths, in);
+        } else {
+            unsigned f;
+            if (!in.read(3, f))
+                return -1;
+            if (f != 7)
+                return static_cast<int>(f);
+            if constexpr (method == 0)
+                return in.read(8, f) ? static_cast<int>(f) : -1;
+            else
+                return decode_symbol(lengths, in);
+        }
+    }
+};
+
+template <unsigned method>
+int decode_loop(bit_reader &br, unsigned char *out, std::size_t u, coding<method> code)
+{
+    std::size_t produced = 0;
+    while (br.more()) {
+        unsigned flag;
+        if (!br.read(1, flag))
+            return -1;
+        if (flag == 0) {
+            if (produced == u)
+                return static_cast<int>(produced);
+            unsigned lit;
+            if (!code.literal(br, lit))
+                return -1;
+            out[produced++] = static_cast<unsigned char>(lit);
+            continue;
+        }
+
+        const int h = code.high_part(br);
+        if (h < 0)
+            return -1;
+        if (h == 256)
+            return static_cast<int>(produced);
+        const int l = code.length(br);
+        if (l < 0)
+            return -1;
+        std::size_t len = static_cast<std::size_t>(l) + 2;
+
+        unsigned low;
+        if (!br.read(8, low))
+            return -1;
+        const std::size_t dist = ((static_cast<unsigned>(h) << 8) | low) & 0xFFFF;
+        // Distance 0 would copy bytes not yet produced.
+        if (dist > produced || dist == 0)
+            return -1;
+        bool last = false;
+        if (produced + len > u) {
+            len = u - produced;
+            last = true;
+        }
+        unsigned char *dst = out + produced;
+        const unsigned char *src = dst - dist;
+        if (dist >= 8 && produced + len + 8 <= u) {
+            // Whole words, spilling up to 7 bytes into output still to come;
+            // every word read lies at least 8 bytes back, so it is final.
+            for (std::size_t i = 0; i < len; i += 8)
+                std::memcpy(dst + i, src + i, 8);
+        } else if (dist >= len) {
+            std::memcpy(dst, src, len);
+        } else {
+            // An overlapping reference repeats the bytes it has just produced.
+            for (std::size_t i = 0; i < len; ++i)
+                dst[i] = src[i];
+        }
+        produced += len;
+        if (last)
+            return static_cast<int>(produced);
+    }
+    return -1;
 }
 
 } // namespace
@@ -174,104 +314,10 @@ int cx_decode_with(const unsigned char *in, std::size_t z, unsigned char *out, s
         if (method == 3)
             cx_model_init(literals);
     }
-
-    std::size_t produced = 0;
-    while (br.more()) {
-        unsigned flag;
-        if (!br.read(1, flag))
-            return -1;
-        if (flag == 0) {
-            if (produced == u)
-                return static_cast<int>(produced);
-            unsigned lit;
-            if (method == 3) {
-                const int s = decode_symbol(literals, br);
-                // Symbol 256 is no byte value: the buffer is corrupt.
-                if (s < 0 || s > 255)
-                    return -1;
-                lit = static_cast<unsigned>(s);
-            } else if (!br.read(8, lit)) {
-                return -1;
-            }
-            out[produced++] = static_cast<unsigned char>(lit);
-            continue;
-        }
-
-        // Methods 0 and 1 flag whether a high part follows; 2 and 3 always code one.
-        unsigned h = 0;
-        unsigned has_high = 1;
-        if (method <= 1 && !br.read(1, has_high))
-            return -1;
-        if (has_high) {
-            if (method == 0) {
-                if (!br.read(8, h))
-                    return -1;
-                if (h == 0)
-                    return static_cast<int>(produced);
-            } else {
-                const int s = decode_symbol(high, br);
-                if (s < 0)
-                    return -1;
-                if (s == 256)
-                    return static_cast<int>(produced);
-                h = static_cast<unsigned>(s);
-            }
-        }
-
-        std::size_t len;
-        if (method <= 1) {
-            unsigned f;
-            if (!br.read(3, f))
-                return -1;
-            len = f + 2;
-            if (len == 9) {
-                if (method == 0) {
-                    if (!br.read(8, f))
-                        return -1;
-                    len = f + 2;
-                } else {
-                    const int s = decode_symbol(lengths, br);
-                    if (s < 0)
-                        return -1;
-                    len = static_cast<std::size_t>(s) + 2;
-                }
-            }
-        } else {
-            const int s = decode_symbol(lengths, br);
-            if (s < 0)
-                return -1;
-            len = static_cast<std::size_t>(s) + 2;
-        }
-
-        unsigned low;
-        if (!br.read(8, low))
-            return -1;
-        const std::size_t dist = ((h << 8) | low) & 0xFFFF;
-        // Distance 0 would copy bytes not yet produced.
-        if (dist > produced || dist == 0)
-            return -1;
-        bool last = false;
-        if (produced + len > u) {
-            len = u - produced;
-            last = true;
-        }
-        unsigned char *dst = out + produced;
-        const unsigned char *src = dst - dist;
-        if (dist >= 8 && produced + len + 8 <= u) {
-            // Whole words, spilling up to 7 bytes into output still to come;
-            // every word read lies at least 8 bytes back, so it is final.
-            for (std::size_t i = 0; i < len; i += 8)
-                std::memcpy(dst + i, src + i, 8);
-        } else if (dist >= len) {
-            std::memcpy(dst, src, len);
-        } else {
-            // An overlapping reference repeats the bytes it has just produced.
-            for (std::size_t i = 0; i < len; ++i)
-                dst[i] = src[i];
-        }
-        produced += len;
-        if (last)
-            return static_cast<int>(produced);
+    switch (method) {
+    case 0: return decode_loop<0>(br, out, u, {high, lengths, literals});
+    case 1: return decode_loop<1>(br, out, u, {high, lengths, literals});
+    case 2: return decode_loop<2>(br, out, u, {high, lengths, literals});
+    default: return decode_loop<3>(br, out, u, {high, lengths, literals});
     }
-    return -1;
 }

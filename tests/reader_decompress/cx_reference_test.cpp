@@ -216,6 +216,26 @@ TEST(CxReference, RandomEncodesDecodeAlikeWithEveryMethod)
     EXPECT_GT(compared, 300);
 }
 
+TEST(CxReference, ReusedModelStorageCarriesNothingBetweenBuffers)
+{
+    // A record's chunks share one model storage: whatever one buffer leaves in
+    // it (counts, remembered halving points) must not reach the next one.
+    std::mt19937 rng(99);
+    cx_model models[3];
+    for (int round = 0; round < 60; ++round) {
+        const auto plain = sample(rng);
+        const int method = static_cast<int>(rng() % 4);
+        const auto z = tvlw::cx_encode(plain.data(), plain.size(), method);
+        if (z.empty())
+            continue;
+        SCOPED_TRACE(testing::Message() << "round " << round << " method " << method);
+        std::vector<std::uint8_t> out(plain.size() + 300);
+        ASSERT_EQ(cx_decode_with(z.data(), z.size(), out.data(), plain.size(), models),
+                  static_cast<int>(plain.size()));
+        ASSERT_EQ(std::memcmp(out.data(), plain.data(), plain.size()), 0);
+    }
+}
+
 TEST(CxReference, DamagedBuffersDecodeAlike)
 {
     // Flipped bits put the models out of step with the encoder: both decoders
