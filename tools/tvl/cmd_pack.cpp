@@ -174,8 +174,9 @@ void run(const pack_options &o)
         fail(e.what());
     }
     if (!o.quiet)
-        std::fprintf(stderr, "tvl pack: %zu symbols from %s of DXF in %s (%s)\n", library.symbols(),
-                     megabytes(input_bytes).c_str(), megabytes(bytes.size()).c_str(), output.c_str());
+        std::fprintf(stderr, "tvl pack: %zu symbol%s from %s of DXF in %s (%s)\n", library.symbols(),
+                     library.symbols() == 1 ? "" : "s", megabytes(input_bytes).c_str(),
+                     megabytes(bytes.size()).c_str(), output.c_str());
     if (bad > 0)
         throw command_exit{1};
 }

@@ -355,13 +355,15 @@ std::string library_builder::add(prepared_drawing &d)
     for (const auto &[from, to] : renames)
         d.notes.push_back("block " + from + " stored as " + to + " (another drawing has a different " + from + ")");
 
+    // Table records are the library's: the first drawing's record of a name is kept.
     std::vector<tvlw::Dependency> deps;
+    std::vector<std::string> differing;
     for (const auto &[name, f] : d.styles) {
         const auto [it, added] = styles_.emplace(name, std::make_pair(f, d.file));
         if (added)
             writer_.add_style(f.style);
         else if (!(it->second.first == f))
-            d.notes.push_back("style " + name + " differs from the one of " + it->second.second + ", which is kept");
+            differing.push_back("style " + name);
         deps.push_back({tvlw::type_style, name, 0, {}});
     }
     for (const auto &[name, elements] : d.linetypes) {
@@ -369,8 +371,7 @@ std::string library_builder::add(prepared_drawing &d)
         if (added)
             writer_.add_linetype(name, elements);
         else if (it->second.first != elements)
-            d.notes.push_back("line type " + name + " differs from the one of " + it->second.second +
-                              ", which is kept");
+            differing.push_back("line type " + name);
         deps.push_back({tvlw::type_linetype, name, 0, {}});
     }
     for (const auto &[name, f] : d.layers) {
@@ -378,8 +379,14 @@ std::string library_builder::add(prepared_drawing &d)
         if (added)
             writer_.add_layer(name, f.colour, f.flags, f.linetype);
         else if (!(it->second.first == f))
-            d.notes.push_back("layer " + name + " differs from the one of " + it->second.second + ", which is kept");
+            differing.push_back("layer " + name);
         deps.push_back({tvlw::type_layer, name, 0, {}});
+    }
+    if (!differing.empty()) {
+        std::string list;
+        for (const std::string &n : differing)
+            list += (list.empty() ? "" : ", ") + n;
+        d.notes.push_back("uses the library's earlier " + list + " (this drawing's differ)");
     }
     for (const packed_block &b : d.nested) {
         if (!blocks_.count(b.name)) {
