@@ -74,7 +74,20 @@ def main():
     p.add_argument("--require", action="store_true", help="fail when a drawing is below --min-share")
     p.add_argument("--jobs", type=int, default=2)
     p.add_argument("--work")
+    p.add_argument("--skip-missing", action="store_true",
+                   help="exit 77 (skipped) when ezdxf, Matplotlib or the corpus is not installed")
     args = p.parse_args()
+
+    if args.skip_missing:
+        try:
+            import ezdxf  # noqa: F401
+            import matplotlib  # noqa: F401
+        except ImportError as e:
+            print(f"skipped: {e}")
+            return 77
+        if not os.path.isdir(args.corpus):
+            print(f"skipped: no corpus at {args.corpus}")
+            return 77
 
     work = args.work or tempfile.mkdtemp(prefix="compare_corpus_")
     os.makedirs(work, exist_ok=True)
