@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "../../viewer/interface/scene_export.h"
+#include "tavrel_scene.h"
 #include "commands.h"
 #include "reader_messages.h"
 #include "skelvane/paths.h"
