@@ -10,7 +10,7 @@ namespace {
 constexpr double two_pi = 6.283185307179586476925286766559;
 // Points a single face may add in refinement: a file can ask for any
 // tolerance, memory stays bounded.
-constexpr std::size_t max_face_vertices = 200000;
+constexpr std::size_t max_face_vertices = 100000;
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <queue>
 
 namespace {
 
@@ -121,6 +122,151 @@ void bridge_hole(const std::vector<v2> &pts, std::vector<int> &ring, const std::
     ring.swap(spliced);
 }
 
+
+// Clips ears off a simple ring, best-shaped first.  A grid over the ring's
+// points finds those that could lie in a candidate ear, and a queue keeps the
+// ears in order, so that long boundaries (thousands of points round a band)
+// stay fast.
+class ear_clipper {
+public:
+    ear_clipper(const std::vector<v2> &pts, const std::vector<int> &ring)
+        : pts_(pts), ring_(ring), n_(ring.size()), prev_(n_), next_(n_), alive_(n_, 1), quality_(n_, -1.0), stamp_(n_, 0)
+    {
+        double scale = 0.0;
+        lo_ = hi_ = P(0);
+        for (std::size_t k = 0; k < n_; ++k) {
+            v2 p = P(k);
+            scale = std::max({scale, std::fabs(p.u), std::fabs(p.v)});
+            lo_ = {std::min(lo_.u, p.u), std::min(lo_.v, p.v)};
+            hi_ = {std::max(hi_.u, p.u), std::max(hi_.v, p.v)};
+            prev_[k] = (k + n_ - 1) % n_;
+            next_[k] = (k + 1) % n_;
+        }
+        eps_ = 1e-14 * std::max(scale * scale, 1e-300);
+        side_ = static_cast<std::size_t>(std::clamp(std::sqrt(static_cast<double>(n_)), 1.0, 1024.0));
+        cells_.resize(side_ * side_);
+        for (std::size_t k = 0; k < n_; ++k)
+            cells_[cell(col(P(k).u), row(P(k).v))].push_back(k);
+    }
+
+    std::vector<tri_indices> run()
+    {
+        std::vector<tri_indices> out;
+        out.reserve(n_);
+        for (std::size_t k = 0; k < n_; ++k)
+            evaluate(k);
+        std::size_t remaining = n_;
+        while (remaining > 3) {
+            std::size_t best = pop_best();
+            bool emit = true;
+            if (best == n_) {
+                // No clean ear (rounding or touching rings): take the most convex
+                // corner, or drop a flat one.
+                double top = -std::numeric_limits<double>::infinity();
+                for (std::size_t k = 0; k < n_; ++k) {
+                    if (!alive_[k])
+                        continue;
+                    double c = cross2(P(prev_[k]), P(k), P(next_[k]));
+                    if (c > top) {
+                        top = c;
+                        best = k;
+                    }
+                }
+                emit = top > eps_;
+            }
+            if (emit)
+                out.push_back({ring_[prev_[best]], ring_[best], ring_[next_[best]]});
+            alive_[best] = 0;
+            std::size_t a = prev_[best], b = next_[best];
+            next_[a] = b;
+            prev_[b] = a;
+            --remaining;
+            evaluate(a);
+            evaluate(b);
+        }
+        std::size_t k = 0;
+        while (!alive_[k])
+            ++k;
+        if (cross2(P(prev_[k]), P(k), P(next_[k])) > eps_)
+            out.push_back({ring_[prev_[k]], ring_[k], ring_[next_[k]]});
+        return out;
+    }
+
+private:
+    struct ear {
+        double quality;
+        std::size_t k;
+        unsigned stamp;
+        // Best quality first; among equals, the earliest corner.
+        bool operator<(const ear &o) const { return quality != o.quality ? quality < o.quality : k > o.k; }
+    };
+
+    v2 P(std::size_t k) const { return pts_[static_cast<std::size_t>(ring_[k])]; }
+    std::size_t col(double u) const { return index(u, lo_.u, hi_.u); }
+    std::size_t row(double v) const { return index(v, lo_.v, hi_.v); }
+    std::size_t index(double x, double lo, double hi) const
+    {
+        if (!(hi > lo))
+            return 0;
+        double f = (x - lo) / (hi - lo) * static_cast<double>(side_);
+        return static_cast<std::size_t>(std::clamp(f, 0.0, static_cast<double>(side_ - 1)));
+    }
+    std::size_t cell(std::size_t c, std::size_t r) const { return r * side_ + c; }
+
+    // Whether any other live point of the ring lies in the triangle a b c.
+    bool blocked(std::size_t k, v2 a, v2 b, v2 c) const
+    {
+        std::size_t c0 = col(std::min({a.u, b.u, c.u})), c1 = col(std::max({a.u, b.u, c.u}));
+        std::size_t r0 = row(std::min({a.v, b.v, c.v})), r1 = row(std::max({a.v, b.v, c.v}));
+        for (std::size_t r = r0; r <= r1; ++r)
+            for (std::size_t cc = c0; cc <= c1; ++cc)
+                for (std::size_t j : cells_[cell(cc, r)]) {
+                    if (!alive_[j] || j == k || j == prev_[k] || j == next_[k])
+                        continue;
+                    v2 q = P(j);
+                    if (same(q, a) || same(q, b) || same(q, c))
+                        continue;
+                    if (in_triangle(q, a, b, c, eps_))
+                        return true;
+                }
+        return false;
+    }
+
+    void evaluate(std::size_t k)
+    {
+        v2 a = P(prev_[k]), b = P(k), c = P(next_[k]);
+        ++stamp_[k];
+        quality_[k] = (cross2(a, b, c) <= eps_ || blocked(k, a, b, c)) ? -1.0 : min_angle_quality(a, b, c);
+        if (quality_[k] >= 0.0)
+            queue_.push({quality_[k], k, stamp_[k]});
+    }
+
+    // The best live ear, or n_ when there is none.
+    std::size_t pop_best()
+    {
+        while (!queue_.empty()) {
+            ear e = queue_.top();
+            queue_.pop();
+            if (alive_[e.k] && e.stamp == stamp_[e.k])
+                return e.k;
+        }
+        return n_;
+    }
+
+    const std::vector<v2> &pts_;
+    const std::vector<int> &ring_;
+    std::size_t n_;
+    std::vector<std::size_t> prev_, next_;
+    std::vector<char> alive_;
+    std::vector<double> quality_; // < 0: not an ear
+    std::vector<unsigned> stamp_;
+    std::priority_queue<ear> queue_;
+    double eps_ = 0.0;
+    v2 lo_, hi_;
+    std::size_t side_ = 1;
+    std::vector<std::vector<std::size_t>> cells_;
+};
+
 } // namespace
 
 double polygon_area2(const std::vector<v2> &points, const std::vector<int> &polygon)
@@ -168,75 +314,5 @@ std::vector<tri_indices> triangulate_polygon(const std::vector<v2> &pts, std::ve
     for (auto &o : order)
         bridge_hole(pts, outer, holes[o.second]);
 
-    const std::size_t n = outer.size();
-    double scale = 0.0;
-    for (int i : outer)
-        scale = std::max({scale, std::fabs(pts[static_cast<std::size_t>(i)].u), std::fabs(pts[static_cast<std::size_t>(i)].v)});
-    const double eps = 1e-14 * std::max(scale * scale, 1e-300);
-    std::vector<std::size_t> prev(n), next(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        prev[k] = (k + n - 1) % n;
-        next[k] = (k + 1) % n;
-    }
-    std::vector<char> alive(n, 1);
-    std::vector<double> quality(n, -1.0); // < 0: not an ear
-    auto P = [&](std::size_t k) { return pts[static_cast<std::size_t>(outer[k])]; };
-    auto evaluate = [&](std::size_t k) {
-        v2 a = P(prev[k]), b = P(k), c = P(next[k]);
-        if (cross2(a, b, c) <= eps) {
-            quality[k] = -1.0;
-            return;
-        }
-        for (std::size_t j = next[next[k]]; j != prev[k]; j = next[j]) {
-            v2 q = P(j);
-            if (same(q, a) || same(q, b) || same(q, c))
-                continue;
-            if (in_triangle(q, a, b, c, eps)) {
-                quality[k] = -1.0;
-                return;
-            }
-        }
-        quality[k] = min_angle_quality(a, b, c);
-    };
-    for (std::size_t k = 0; k < n; ++k)
-        evaluate(k);
-    std::size_t remaining = n;
-    out.reserve(n);
-    while (remaining > 3) {
-        std::size_t best = n;
-        for (std::size_t k = 0; k < n; ++k)
-            if (alive[k] && quality[k] >= 0.0 && (best == n || quality[k] > quality[best]))
-                best = k;
-        bool emit = true;
-        if (best == n) {
-            // No clean ear (rounding or touching rings): take the most convex corner,
-            // or drop a flat one.
-            double top = -std::numeric_limits<double>::infinity();
-            for (std::size_t k = 0; k < n; ++k) {
-                if (!alive[k])
-                    continue;
-                double c = cross2(P(prev[k]), P(k), P(next[k]));
-                if (c > top) {
-                    top = c;
-                    best = k;
-                }
-            }
-            emit = top > eps;
-        }
-        if (emit)
-            out.push_back({outer[prev[best]], outer[best], outer[next[best]]});
-        alive[best] = 0;
-        std::size_t a = prev[best], b = next[best];
-        next[a] = b;
-        prev[b] = a;
-        --remaining;
-        evaluate(a);
-        evaluate(b);
-    }
-    std::size_t k = 0;
-    while (!alive[k])
-        ++k;
-    if (cross2(P(prev[k]), P(k), P(next[k])) > eps)
-        out.push_back({outer[prev[k]], outer[k], outer[next[k]]});
-    return out;
+    return ear_clipper(pts, outer).run();
 }

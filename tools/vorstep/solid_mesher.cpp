@@ -37,18 +37,19 @@ public:
 
     void run()
     {
-        // Once a face has gone past the limit, the rest are not tried: each
-        // could cost as much again.
+        // Once a face would go past the limit, the rest are not tried: each
+        // could cost as much again.  Each face is meshed on its own first, so
+        // that the model's triangles never grow beyond the limit.
         bool full = false;
         for (const auto &f : m_.faces) {
-            std::size_t before = out_.triangles.size();
-            if (!full && face(f) && out_.triangles.size() <= max_triangles_)
+            face_.clear();
+            if (!full && face(f) && out_.triangles.size() + face_.size() <= max_triangles_) {
+                out_.triangles.insert(out_.triangles.end(), face_.begin(), face_.end());
                 ++out_.faces_meshed;
-            else {
-                full = full || out_.triangles.size() > max_triangles_;
+            } else {
+                full = full || out_.triangles.size() + face_.size() > max_triangles_;
                 if (full)
                     warn("skipped faces beyond the limit of " + std::to_string(max_triangles_) + " triangles");
-                out_.triangles.resize(before);
                 ++out_.faces_skipped;
             }
         }
@@ -210,21 +211,41 @@ private:
             return false;
         if (sp.kind == surface_kind::plane)
             return plane_face(f, sp, loops);
+        if (!on_surface(sp, loops)) {
+            warn("skipped a face on a " + surface_label(s) + " whose boundary does not lie on it");
+            return false;
+        }
         bool flip = sp.outward * (f.reversed ? -1 : 1) < 0;
         curved_face_settings cs;
         cs.flip = flip;
         cs.model_tolerance = tol_;
         cs.face_tolerance = surface_tol(sp);
-        if (mesh_curved_face(sp, loops, cs, out_.triangles))
+        if (mesh_curved_face(sp, loops, cs, face_))
             return true;
         // The loops did not close off a region the usual way round: try the
         // other side, keeping the triangles facing along the face normal.
         cs.flip = !flip;
         cs.reverse_output = true;
-        bool ok = mesh_curved_face(sp, loops, cs, out_.triangles);
+        bool ok = mesh_curved_face(sp, loops, cs, face_);
         if (!ok)
             warn("skipped a face on a " + surface_label(s) + " whose boundary could not be followed");
         return ok;
+    }
+
+    // Whether the loops lie on the curved surface, as closely as the edges'
+    // curves allow (approximations were pulled onto it); a face bounded
+    // elsewhere would be refined towards its surface without end.
+    bool on_surface(const surface_param &sp, const std::vector<std::vector<v3>> &loops) const
+    {
+        double size = sp.kind == surface_kind::torus ? sp.radius + sp.minor : sp.radius;
+        double slack = std::max(tol_ * 20.0, size * 1e-3);
+        for (const auto &loop : loops)
+            for (v3 p : loop) {
+                v2 uv = sp.inverse(p);
+                if (!(length(sp.eval(uv.u, uv.v) - p) <= slack))
+                    return false;
+            }
+        return true;
     }
 
     bool spline_face(const sat_face &f, const sat_surface &s)
@@ -237,7 +258,7 @@ private:
         for (std::size_t k = 0; k < points.size(); ++k)
             loops[k] = {std::move(points[k]), std::move(pcurves[k])};
         std::string why;
-        if (mesh_spline_face(s.spline, loops, s.against != f.reversed, spline_tol(s.spline), out_.triangles, why))
+        if (mesh_spline_face(s.spline, loops, s.against != f.reversed, spline_tol(s.spline), face_, why))
             return true;
         warn("skipped a face on a " + surface_label(s) + " (" + why + ")");
         return false;
@@ -275,7 +296,7 @@ private:
             if (k != outer)
                 holes.push_back(rings[k]);
         for (const auto &t : triangulate_polygon(uv, rings[outer], holes))
-            add_triangle(out_.triangles, verts[static_cast<std::size_t>(t[0])].xyz, verts[static_cast<std::size_t>(t[1])].xyz,
+            add_triangle(face_, verts[static_cast<std::size_t>(t[0])].xyz, verts[static_cast<std::size_t>(t[1])].xyz,
                          verts[static_cast<std::size_t>(t[2])].xyz, false);
         return true;
     }
@@ -283,6 +304,7 @@ private:
     const sat_model &m_;
     double tol_;
     std::size_t max_triangles_;
+    std::vector<mesh_triangle> face_; // the triangles of the face at hand
     mesh_result &out_;
     std::vector<std::optional<std::vector<v3>>> edge_cache_;
     std::vector<std::vector<int>> edge_surfaces_; // the surfaces of the faces at each edge

@@ -20,8 +20,9 @@ struct mesh_result {
 double model_tolerance(const sat_model &model);
 
 // Beyond this many triangles the remaining faces are skipped: a small file
-// can name one large curved face many times over.
-constexpr std::size_t mesh_triangle_limit = 5000000;
+// can name one large curved face many times over.  About 36 MB of triangles,
+// more than a picture of a solid needs.
+constexpr std::size_t mesh_triangle_limit = 500000;
 
 void mesh_model(const sat_model &model, double tolerance, mesh_result &out,
                 std::size_t max_triangles = mesh_triangle_limit);
