@@ -18,6 +18,7 @@
 // Drawing modes for cl_export_functions::SetDrawingMode.
 #define TAVREL_MODE_CLASSIC 0 // faces, points, lines, circles, polylines, meshes, solids
 #define TAVREL_MODE_FULL 1    // what a CAD program draws: see SetDrawingMode
+#define TAVREL_MODE_FULL_LINE_TYPES 2 // full, lines dashed by their line types
 
 class TAVREL_VIEWER_API cl_export_functions {
 public:
@@ -43,7 +44,9 @@ public:
     // draws what a CAD program draws: the symbol's block with its block
     // references placed (nested, arrayed), arcs, ellipses, splines, widened and
     // bulged polylines, text, attributes, solid fills, hatches, dimensions and
-    // entity colours.  Returns the mode in force; an unknown mode changes nothing.
+    // entity colours.  TAVREL_MODE_FULL_LINE_TYPES also breaks lines, arcs,
+    // circles and polylines into the dashes of their line types.  Returns the
+    // mode in force; an unknown mode changes nothing.
     int SetDrawingMode(int mode);
     // Non-zero: the camera fit frames line ends and point markers as well as
     // faces, so lines that reach beyond the faces are not cut off.  0 (the

@@ -287,6 +287,29 @@ TEST_F(full_mode, colours_by_number_layer_and_block)
     EXPECT_EQ(lines()[2].color, RGB(255, 0, 255));
 }
 
+TEST_F(full_mode, line_types_dash_only_when_the_option_is_on)
+{
+    for (int mode : {drawing_mode_full, drawing_mode_full_line_types}) {
+        drawing_mode = mode;
+        reset_conversion_state();
+        current_scene->lines.clear();
+        chain("LTYPE").str(2, "DASHED").i16(73, 2).real(49, 1.0).real(49, -0.5).feed_table();
+        chain("LAYER").str(2, "HIDDEN").i16(62, 1).str(6, "DASHED").feed_table();
+        begin("S");
+        chain("LINE").str(8, "HIDDEN").pt(10, 0, 0, 0).pt(11, 10, 0, 0).feed();
+        end();
+        double length = 0.0;
+        for (const auto &l : lines())
+            length += fpt_length(l.end - l.start);
+        if (mode == drawing_mode_full) {
+            EXPECT_EQ(lines().size(), 1u);
+        } else {
+            EXPECT_EQ(lines().size(), 7u);
+            EXPECT_NEAR(length, 7.0, 1e-9);
+        }
+    }
+}
+
 TEST(full_text_codes, percent_codes_and_mtext_formatting)
 {
     EXPECT_EQ(decode_percent_codes("%%c10 %%d %%p1 100%%% %%u%%065"), "\00210 \1 \0031 100% A");

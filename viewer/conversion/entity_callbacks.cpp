@@ -14,7 +14,7 @@
 
 int entity_callback(const resbuf *chain)
 try {
-    if (drawing_mode == drawing_mode_full) {
+    if (drawing_mode != drawing_mode_classic) {
         full_entity_record(chain);
         return RB_OK;
     }
@@ -68,7 +68,7 @@ int table_callback(const resbuf *chain)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (type == "layer")
         layer_color_map_add(record.name, record.color_number);
-    if (drawing_mode == drawing_mode_full)
+    if (drawing_mode != drawing_mode_classic)
         full_table_record(chain);
     return RB_OK;
 }

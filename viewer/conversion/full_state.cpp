@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "conversion/conversion_state.h"
+#include "conversion/drawing_mode.h"
 #include "conversion/full_draw.h"
 
 cl_full_state::cl_full_state() = default;
@@ -14,9 +15,8 @@ cl_full_state &cl_full_state::operator=(cl_full_state &&) noexcept = default;
 
 void cl_full_state::Reset()
 {
-    const bool keep_line_types = line_types_on;
     *this = cl_full_state();
-    line_types_on = keep_line_types;
+    line_types_on = drawing_mode == drawing_mode_full_line_types;
 }
 
 cl_full_state &full_state()

@@ -60,7 +60,7 @@ struct cl_full_state {
     std::size_t line_mark = 0;
     std::size_t point_mark = 0;
 
-    // Line types applied to curves (off: every curve is drawn solid).
+    // Dashes of the entities' line types (the mode's option; off: solid).
     bool line_types_on = false;
 
     // Problems already reported in this load.

@@ -64,7 +64,8 @@ void cl_export_functions::SetShowLines(int on)
 
 int cl_export_functions::SetDrawingMode(int mode)
 {
-    if (mode == drawing_mode_classic || mode == drawing_mode_full)
+    if (mode == drawing_mode_classic || mode == drawing_mode_full ||
+        mode == drawing_mode_full_line_types)
         drawing_mode = mode;
     return drawing_mode;
 }
