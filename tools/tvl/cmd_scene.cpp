@@ -1,14 +1,14 @@
-// tvl scene LIBRARY SYMBOL [--colors FILE] [-o FILE]: the geometry that the
+// tvl scene LIBRARY SYMBOL [--colors FILE] [--mode classic|full] [-o FILE]: the geometry that the
 // viewer makes of a symbol, as text, before any camera fit.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "tavrel_scene.h"
 #include "commands.h"
 #include "reader_messages.h"
 #include "skelvane/paths.h"
+#include "tavrel_scene.h"
 #include "tavrel_viewer.h"
 
 namespace {
