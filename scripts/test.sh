@@ -14,3 +14,6 @@ export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 "$here/scripts/setup.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DSKEL_SANITIZE=ON -DSKEL_BENCH=OFF
 (cd "$here/build-asan" && ctest --output-on-failure -j "$jobs" --timeout 600)
+
+# The fuzz tree builds, and each harness runs briefly over its saved inputs.
+"$here/scripts/fuzz.sh" 10
