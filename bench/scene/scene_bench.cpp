@@ -1,5 +1,7 @@
 // Scene building time for a symbol of 100,000 entities of mixed types: through
-// the reader (decoding and delivery included), and the converters alone.
+// the reader (decoding and delivery included), and the converters alone, in
+// the classic mode (argument 0) and the full drawing mode (argument 1).  The
+// full mode also keeps every entity as a block definition.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "conversion/conversion_state.h"
+#include "conversion/drawing_mode.h"
 #include "conversion/entity_callbacks.h"
 #include "interface/block_loader.h"
 #include "render/scene_functions.h"
@@ -92,9 +95,19 @@ void report(benchmark::State &state)
     state.counters["lines"] = static_cast<double>(current_scene->lines.size());
 }
 
+// The mode of the benchmark's argument for its run; classic again afterwards.
+class mode_for_run {
+public:
+    explicit mode_for_run(const benchmark::State &state) { drawing_mode = static_cast<int>(state.range(0)); }
+    ~mode_for_run() { drawing_mode = drawing_mode_classic; }
+    mode_for_run(const mode_for_run &) = delete;
+    mode_for_run &operator=(const mode_for_run &) = delete;
+};
+
 void BM_scene_through_reader(benchmark::State &state)
 {
     const std::string file = write_library(mixed_entities());
+    const mode_for_run mode(state);
     for (auto _ : state) {
         delete current_scene;
         current_scene = new cl_opengl_image;
@@ -108,7 +121,7 @@ void BM_scene_through_reader(benchmark::State &state)
     delete current_scene;
     current_scene = nullptr;
 }
-BENCHMARK(BM_scene_through_reader)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_scene_through_reader)->Arg(drawing_mode_classic)->Arg(drawing_mode_full)->Unit(benchmark::kMillisecond);
 
 // The same entities as ready-made chains: intake and converters only.
 struct chain_store {
@@ -150,11 +163,21 @@ struct chain_store {
     }
 };
 
-void BM_scene_converters_only(benchmark::State &state)
+// A block as the reader delivers it: the null chain, header, entities, end.
+chain_store block_chains(const std::vector<Entity> &entities)
 {
     chain_store chains;
-    for (const Entity &e : mixed_entities())
+    chains.heads.push_back(nullptr);
+    chains.add(make("BLOCK")(2, "MIXED")(10, Point{0, 0, 0}));
+    for (const Entity &e : entities)
         chains.add(e);
+    chains.add(make("ENDBLK"));
+    return chains;
+}
+
+void convert_repeatedly(benchmark::State &state, const chain_store &chains)
+{
+    const mode_for_run mode(state);
     for (auto _ : state) {
         delete current_scene;
         current_scene = new cl_opengl_image;
@@ -166,7 +189,54 @@ void BM_scene_converters_only(benchmark::State &state)
     delete current_scene;
     current_scene = nullptr;
 }
-BENCHMARK(BM_scene_converters_only)->Unit(benchmark::kMillisecond);
+
+void BM_scene_converters_only(benchmark::State &state)
+{
+    convert_repeatedly(state, block_chains(mixed_entities()));
+}
+BENCHMARK(BM_scene_converters_only)->Arg(drawing_mode_classic)->Arg(drawing_mode_full)->Unit(benchmark::kMillisecond);
+
+// What 2D parts drawings hold, for the full mode alone: arcs, lightweight
+// polylines with bulges, lines, short texts and references to a small block.
+std::vector<Entity> drawing_entities()
+{
+    std::vector<Entity> out;
+    out.push_back(make("BLOCK")(2, "BOLT")(10, Point{0, 0, 0}));
+    out.push_back(make("CIRCLE")(10, Point{0, 0, 0})(40, 0.4));
+    out.push_back(make("LINE")(10, Point{-0.5, 0, 0})(11, Point{0.5, 0, 0}));
+    out.push_back(make("ENDBLK"));
+    for (int i = 0; out.size() < entity_count; ++i) {
+        const double x = i % 100;
+        const double y = i / 100 % 100;
+        switch (i % 5) {
+        case 0: out.push_back(make("ARC")(8, "A")(10, Point{x, y, 0})(40, 0.5)(50, 30.0)(51, 210.0)); break;
+        case 1:
+            out.push_back(make("LWPOLYLINE")(8, "B")(90, 3)(70, 1)(10, Point{x, y, 0})(42, 0.5)(
+                10, Point{x + 1, y, 0})(10, Point{x + 1, y + 1, 0}));
+            break;
+        case 2: out.push_back(make("LINE")(8, "A")(10, Point{x, y, 0})(11, Point{x + 1, y + 1, 0})); break;
+        case 3: out.push_back(make("TEXT")(8, "B")(10, Point{x, y, 0})(40, 0.3)(1, "M8")); break;
+        default: out.push_back(make("INSERT")(8, "A")(2, "BOLT")(10, Point{x, y, 0})(50, 45.0)); break;
+        }
+    }
+    return out;
+}
+
+void BM_scene_full_drawing(benchmark::State &state)
+{
+    std::vector<Entity> entities = drawing_entities();
+    // The small block comes first, as the reader delivers nested blocks.
+    chain_store chains;
+    chains.heads.push_back(nullptr);
+    for (std::size_t i = 0; i < 4; ++i)
+        chains.add(entities[i]);
+    entities.erase(entities.begin(), entities.begin() + 4);
+    const chain_store symbol = block_chains(entities);
+    for (const resbuf *head : symbol.heads)
+        chains.heads.push_back(head);
+    convert_repeatedly(state, chains);
+}
+BENCHMARK(BM_scene_full_drawing)->Arg(drawing_mode_full)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
