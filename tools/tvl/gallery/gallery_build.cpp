@@ -13,6 +13,7 @@
 #include "picture_cache.h"
 #include "site_writer.h"
 #include "symbol_drawing.h"
+#include "symbol_exports.h"
 #include "tavrel_viewer.h"
 
 namespace fs = std::filesystem;
@@ -185,7 +186,12 @@ gallery_result build_gallery(const gallery_settings &settings, const std::string
         if (!open_library(settings.libraries[i], settings, drawing, libraries[i], items, i, result.error))
             return result;
 
-    if (!items.empty() && !run_work(settings, libraries, items, result))
+    export_runs exports;
+    if (!program.empty())
+        exports = start_exports(program, settings, libraries);
+    const bool worked = items.empty() || run_work(settings, libraries, items, result);
+    finish_exports(exports);
+    if (!worked)
         return result;
     for (const site_library &library : libraries)
         if (library.facts_changed &&

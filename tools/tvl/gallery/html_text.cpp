@@ -1,5 +1,7 @@
 #include "html_text.h"
 
+#include <cctype>
+
 std::string to_utf8(std::string_view latin1)
 {
     std::string out;
@@ -38,4 +40,21 @@ std::string html_escape(std::string_view text)
 std::string html_name(std::string_view latin1)
 {
     return html_escape(to_utf8(latin1));
+}
+
+std::string url_path(std::string_view name)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 || c == '-' || c == '_' || c == '.' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += digits[byte >> 4];
+            out += digits[byte & 15];
+        }
+    }
+    return out;
 }

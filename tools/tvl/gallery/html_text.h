@@ -12,3 +12,7 @@ std::string html_escape(std::string_view text);
 
 // Both: a name from a library as it goes into a page.
 std::string html_name(std::string_view latin1);
+
+// A file name as one segment of a relative URL: bytes outside the unreserved
+// characters become %XX.
+std::string url_path(std::string_view name);

@@ -141,19 +141,30 @@ std::string nested_list(const symbol_facts &facts)
     return html + "</ul>\n";
 }
 
+// Links to the symbol's exports that tvl export made; the files go to exports/ID/.
 std::string downloads(const site &s, const site_library &library, const symbol_facts &facts, const std::string &id)
 {
-    if (s.program.empty() || !s.settings.exports || !facts.delivered)
+    if (s.program.empty() || facts.name.empty() || facts.name.find('/') != std::string::npos ||
+        facts.name == "." || facts.name == "..")
         return {};
+    const fs::path made(export_folder(s.settings, library));
+    const fs::path site_folder = fs::path(s.settings.output) / "exports" / id;
     std::string links;
-    for (const char *format : {"dxf", "svg", "obj"}) {
-        const std::string file = id + "." + format;
-        if (export_symbol(s.program, library, facts, format, s.settings, s.drawing,
-                          (fs::path(s.settings.output) / "exports" / file).string()))
-            links += std::string("<li><a href=\"../exports/") + file + "\" download>" + format + "</a></li>\n";
+    for (const std::string &format : export_formats()) {
+        std::vector<std::string> files{facts.name + "." + format};
+        if (format == "obj")
+            files.push_back(facts.name + ".mtl"); // the OBJ names its materials file
+        std::error_code error;
+        fs::create_directories(site_folder, error);
+        bool served = true;
+        for (const std::string &file : files)
+            served = served && serve_file((made / format / file).string(), (site_folder / file).string());
+        if (served)
+            links += "<li><a href=\"../exports/" + id + "/" + html_escape(url_path(files[0])) + "\" download>" +
+                     format + "</a></li>\n";
     }
     return links.empty() ? std::string()
-                        : "<section><h2>Downloads</h2>\n<ul class=\"downloads\">\n" + links + "</ul>\n</section>\n";
+                         : "<section><h2>Downloads</h2>\n<ul class=\"downloads\">\n" + links + "</ul>\n</section>\n";
 }
 
 std::string symbol_page(const site &s, const site_library &library, std::size_t l, std::size_t i, bool drawn)

@@ -6,19 +6,18 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <vector>
 
-#include "atomic_file.h"
 #include "hash.h"
-#include "picture_cache.h"
 #include "site_writer.h"
 
 extern char **environ;
 
+namespace fs = std::filesystem;
+
 namespace {
 
-// Runs program with args, its output discarded; true when it exits 0.
-bool run_quietly(const std::string &program, const std::vector<std::string> &args)
+// Starts program with args, its output discarded; -1 when it cannot start.
+pid_t start_quietly(const std::string &program, const std::vector<std::string> &args)
 {
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(program.c_str()));
@@ -32,41 +31,78 @@ bool run_quietly(const std::string &program, const std::vector<std::string> &arg
     pid_t pid = 0;
     const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (started != 0)
-        return false;
+    return started == 0 ? pid : -1;
+}
+
+// The exit status, or -1 when it did not start or did not exit by itself.
+int wait_for(pid_t pid)
+{
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
-        return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 } // namespace
 
 bool export_available(const std::string &program)
 {
-    return run_quietly(program, {"export", "--help"});
+    return wait_for(start_quietly(program, {"export", "--help"})) == 0;
 }
 
-bool export_symbol(const std::string &program, const site_library &library, const symbol_facts &facts,
-                   const std::string &format, const gallery_settings &settings, const std::string &drawing,
-                   const std::string &target)
+const std::vector<std::string> &export_formats()
+{
+    static const std::vector<std::string> formats{"dxf", "svg", "obj"};
+    return formats;
+}
+
+std::string export_folder(const gallery_settings &settings, const site_library &library)
 {
     const std::string key =
-        hash_key({"export", library.stamp.library, facts.name, hex64(facts.definition), format, drawing});
-    const std::string cached =
-        (std::filesystem::path(settings.cache) / "exports" / key.substr(0, 2) / (key + "." + format)).string();
-    std::error_code error;
-    if (!std::filesystem::exists(cached, error)) {
-        const bool made = write_file_atomically(cached, [&](const std::string &temporary) {
-            // tvl export picks the format by the file's extension.
-            const std::string named = temporary + "." + format;
-            const bool ok = run_quietly(program, {"export", library.path, facts.name, "-o", named}) &&
-                            std::rename(named.c_str(), temporary.c_str()) == 0;
-            std::remove(named.c_str());
-            return ok;
-        });
-        if (!made)
-            return false;
+        hash_key({"exports", library.stamp.library, std::to_string(library.stamp.size),
+                  std::to_string(library.stamp.modified), library.stamp.settings});
+    return (fs::path(settings.cache) / "exports" / key).string();
+}
+
+export_runs start_exports(const std::string &program, const gallery_settings &settings,
+                          const std::vector<site_library> &libraries)
+{
+    export_runs runs;
+    runs.libraries.resize(libraries.size());
+    for (std::size_t l = 0; l < libraries.size(); ++l) {
+        const std::string folder = export_folder(settings, libraries[l]);
+        std::error_code error;
+        if (fs::is_directory(folder, error))
+            continue;
+        const std::string temporary = folder + ".tmp-" + std::to_string(getpid());
+        for (const std::string &format : export_formats()) {
+            std::vector<std::string> args{"export", libraries[l].path, "--all", "--quiet", "--format", format,
+                                          "--mode", settings.mode, "-o", (fs::path(temporary) / format).string()};
+            if (!settings.colors.empty()) {
+                args.push_back("--colors");
+                args.push_back(settings.colors);
+            }
+            // A symbol that cannot be exported fails the run but not the others' files.
+            runs.libraries[l].push_back({start_quietly(program, args), temporary, folder});
+        }
     }
-    return serve_file(cached, target);
+    return runs;
+}
+
+void finish_exports(export_runs &runs)
+{
+    for (auto &library : runs.libraries) {
+        // Exit status 1 is a symbol that could not be exported; the others' files are whole.
+        bool finished = true;
+        for (const auto &run : library) {
+            const int status = wait_for(run.pid);
+            finished = finished && (status == 0 || status == 1);
+        }
+        if (library.empty())
+            continue;
+        std::error_code error;
+        // Another gallery run may have put the same folder in place first.
+        if (!finished || std::rename(library[0].temporary.c_str(), library[0].folder.c_str()) != 0)
+            fs::remove_all(library[0].temporary, error);
+    }
 }
