@@ -8,6 +8,7 @@
 #include "requests.h"
 #include "resbuf.h"
 #include "settings.h"
+#include "work_file.h"
 #include "skelvane/environment.h"
 #include "skelvane/paths.h"
 
@@ -481,6 +482,7 @@ bool lib_open(const char *path)
         msg_console("\nCould not open temporary file %s.", (stem + suffix).c_str());
         return false;
     }
+    st.work = work_file_mirror(st.work);
 
     char head[6] = {};
     const std::size_t got = std::fread(head, 1, 5, st.library);

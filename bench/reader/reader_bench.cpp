@@ -49,6 +49,22 @@ const std::string &large_library()
     return path;
 }
 
+// A 20-entity symbol among a few others, as a host's parts library holds them.
+const std::string &small_library()
+{
+    static const std::string path = [] {
+        tvlw::LibraryWriter w;
+        w.add_layer("WALLS", 1, 0, "CONTINUOUS");
+        const auto data = symbol_data(w.settings(), 20);
+        for (const char *name : {"TAP", "SINK", "VALVE"})
+            w.add_block(name, data, {.compression = tvlw::Compression::method2, .dependencies = {{5, "WALLS"}}});
+        const std::string p = scratch() + "/small.tvl";
+        w.save(p);
+        return p;
+    }();
+    return path;
+}
+
 const std::string &typical_library()
 {
     static const std::string path = [] {
@@ -88,6 +104,15 @@ void BM_DefineTypicalSymbol(benchmark::State &state)
         benchmark::DoNotOptimize(ta_tvldef(path.c_str(), "DOOR"));
 }
 BENCHMARK(BM_DefineTypicalSymbol)->Unit(benchmark::kMicrosecond);
+
+void BM_DefineSmallSymbol(benchmark::State &state)
+{
+    const std::string &path = small_library();
+    ta_init(accept, accept, accept);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ta_tvldef(path.c_str(), "SINK"));
+}
+BENCHMARK(BM_DefineSmallSymbol)->Unit(benchmark::kMicrosecond);
 
 void BM_DefineInLargeLibrary(benchmark::State &state)
 {

@@ -6,9 +6,11 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
@@ -313,8 +315,13 @@ int skel_remove(const char *path)
 
 std::FILE *skel_create_unique(const std::string &stem, const std::string &suffix, std::string *created_name)
 {
-    std::random_device entropy;
-    std::mt19937 generator(entropy() ^ static_cast<unsigned>(::getpid()));
+    // One draw from the kernel seeds the names: a std::random_device and a
+    // Mersenne twister cost more than creating the file (the reader makes one
+    // per definition).  O_EXCL keeps names unique whatever the seed.
+    unsigned seed = 0;
+    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed))
+        seed = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::minstd_rand generator(seed ^ static_cast<unsigned>(::getpid()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         char unique[16];
         std::snprintf(unique, sizeof unique, "%08x", static_cast<unsigned>(generator()));
