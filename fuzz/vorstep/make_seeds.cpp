@@ -22,6 +22,8 @@ int main(int argc, char **argv)
         {"sphere", typical_solids::sphere()},
         {"torus", typical_solids::torus()},
         {"box", typical_solids::box()},
+        {"box_v3000", typical_solids::box(3000)},
+        {"spline_block", typical_solids::spline_block()},
     };
     for (const auto &[name, text] : seeds) {
         std::ofstream out(std::string(argv[1]) + "/" + name + ".sat", std::ios::binary);

@@ -257,8 +257,8 @@ private:
         std::vector<spline_loop> loops(points.size());
         for (std::size_t k = 0; k < points.size(); ++k)
             loops[k] = {std::move(points[k]), std::move(pcurves[k])};
-        std::string why;
-        if (mesh_spline_face(s.spline, loops, s.against != f.reversed, spline_tol(s.spline), face_, why))
+        std::string why = "its control net has no size";
+        if (spline_extent(s.spline) > 0.0 && mesh_spline_face(s.spline, loops, s.against != f.reversed, spline_tol(s.spline), face_, why))
             return true;
         warn("skipped a face on a " + surface_label(s) + " (" + why + ")");
         return false;

@@ -153,7 +153,7 @@ private:
         for (std::size_t k = 0; k < loop.points.size(); ++k) {
             v3 p = loop.points[k];
             v2 uv = s_.settle(p, seed(p, loop.pcurves[k]));
-            if (length(s_.eval(uv) - p) > slack) {
+            if (!(length(s_.eval(uv) - p) <= slack)) {
                 why = "its boundary does not lie on the surface";
                 return false;
             }

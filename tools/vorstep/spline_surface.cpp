@@ -114,6 +114,8 @@ v2 bspline_surface::settle(v3 target, v2 uv) const
         if (!(det > 1e-30 * std::max(a * c, 1e-300)))
             break; // a degenerate spot (a pole): stay
         double x = (c * dot(du, d) - b * dot(dv, d)) / det, y = (a * dot(dv, d) - b * dot(du, d)) / det;
+        if (!std::isfinite(x) || !std::isfinite(y))
+            break;
         v2 next{std::clamp(uv.u + x, u_start(), u_end()), std::clamp(uv.v + y, v_start(), v_end())};
         double moved = std::fabs(next.u - uv.u) + std::fabs(next.v - uv.v);
         uv = next;
