@@ -3,14 +3,28 @@
 #include <algorithm>
 #include <cmath>
 
+#include "conversion/full_state.h"
 #include "render/scene_functions.h"
 
 namespace {
 
 constexpr double two_pi = 6.283185307179586;
 
+// The scene's size beyond which the full mode adds nothing more.
+bool scene_full()
+{
+    if (current_scene == nullptr ||
+        current_scene->lines.size() + current_scene->triangles.size() < full_scene_limit)
+        return false;
+    full_note("the drawing has more than " + std::to_string(full_scene_limit) +
+              " lines and triangles; the rest is not drawn");
+    return true;
+}
+
 void add_line(const fm_pen &pen, const fpt &a, const fpt &b)
 {
+    if (scene_full())
+        return;
     const fpt p = pen.transform.Apply(a);
     const fpt q = pen.transform.Apply(b);
     if (p == q)
@@ -93,6 +107,8 @@ void pen_path(const fm_pen &pen, const std::vector<fpt> &points, bool closed)
 
 void pen_triangle(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c)
 {
+    if (scene_full())
+        return;
     const fm_transform &t = pen.transform;
     // Mirrored placements keep the corners' turn, so faces stay lit alike.
     const fpt p = t.Apply(a);

@@ -231,20 +231,24 @@ std::vector<std::string> wrap(const cl_stroke_font &font, const std::vector<std:
     if (!(limit > 0.0))
         return lines;
     std::vector<std::string> out;
+    const double space_width = text_width(font, " ") * scale;
     for (const std::string &line : lines) {
         std::string current;
+        double current_width = 0.0;
         std::size_t at = 0;
         while (at <= line.size()) {
             std::size_t space = line.find(' ', at);
             if (space == std::string::npos)
                 space = line.size();
             const std::string word = line.substr(at, space - at);
-            const std::string tried = current.empty() ? word : current + " " + word;
-            if (!current.empty() && text_width(font, tried) * scale > limit) {
+            const double word_width = text_width(font, word) * scale;
+            if (!current.empty() && current_width + space_width + word_width > limit) {
                 out.push_back(current);
                 current = word;
+                current_width = word_width;
             } else {
-                current = tried;
+                current_width += current.empty() ? word_width : space_width + word_width;
+                current = current.empty() ? word : current + " " + word;
             }
             at = space + 1;
         }
