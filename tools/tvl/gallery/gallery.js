@@ -48,7 +48,7 @@
       sections.forEach(function (s) { s.hidden = s.querySelector('.card:not([hidden])') === null; });
       count.textContent = query === '' ? total + ' symbols' :
         shown.length + ' of ' + total + ' symbols match';
-      try { history.replaceState(null, '', query === '' ? '#' : '#q=' + encodeURIComponent(query)); } catch (e) { }
+      try { history.replaceState(null, '', query === '' ? location.pathname : '#q=' + encodeURIComponent(query)); } catch (e) { }
     }
 
     // Cards per row of the grid, for Up and Down.

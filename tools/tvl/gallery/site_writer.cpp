@@ -66,19 +66,20 @@ bool serve_pictures(const site &s, const site_library &library, const symbol_fac
     return true;
 }
 
+// The layer names for the search, one a line (a character reference, since
+// names are made safe for the page one by one).
 std::string layer_list(const symbol_facts &facts)
 {
     std::string text;
     for (const layer_fact &layer : facts.layers)
-        text += (text.empty() ? "" : "\n") + layer.name;
+        text += (text.empty() ? "" : "&#10;") + html_name(layer.name);
     return text;
 }
 
 std::string card(const symbol_facts &facts, const std::string &id, bool drawn, int size)
 {
     const std::string name = html_name(facts.name);
-    std::string html = "<li class=\"card\" data-name=\"" + name + "\" data-layers=\"" +
-                       html_name(layer_list(facts)) + "\"><a href=\"symbols/" + id + ".html\">";
+    std::string html = "<li class=\"card\" data-name=\"" + name + "\" data-layers=\"" + layer_list(facts) + "\"><a href=\"symbols/" + id + ".html\">";
     const std::string side = std::to_string(size);
     if (drawn)
         html += "<img src=\"pictures/" + id + ".png\" loading=\"lazy\" width=\"" + side + "\" height=\"" + side +
