@@ -39,5 +39,6 @@ BENCHMARK_CAPTURE(convert, sphere, typical_solids::sphere())->Unit(benchmark::kM
 BENCHMARK_CAPTURE(convert, torus, typical_solids::torus())->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(convert, cylinder_with_hemisphere, typical_solids::cylinder(true))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(convert, tee_of_two_cylinders, typical_solids::tee().text())->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(convert, spline_block, typical_solids::spline_block())->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
