@@ -51,17 +51,15 @@ bool positive_zero(double v)
     return v == 0.0 && !std::signbit(v);
 }
 
-// Line ends inside a value would break the pairs; DXF writes control
-// characters with a caret ("^J" for a line feed, "^ " for the caret itself).
+// Line ends inside a value would break the pairs: DXF writes them as "^J" and
+// "^M".  Everything else, carets included, is written as stored.
 std::string one_line(const std::string &s)
 {
-    if (s.find_first_of("\r\n^") == std::string::npos)
+    if (s.find_first_of("\r\n") == std::string::npos)
         return s;
     std::string out;
     for (char c : s) {
-        if (c == '^')
-            out += "^ ";
-        else if (c == '\n' || c == '\r')
+        if (c == '\n' || c == '\r')
             out += std::string("^") + static_cast<char>(c + 64);
         else
             out += c;
@@ -194,21 +192,17 @@ struct table_writer {
     ~table_writer() { t.pair(0, "ENDTAB"); }
 };
 
-void write_linetypes(dxf_text &t, const definition &d, const std::set<std::string> &extra)
+// The delivered line types; R2000 drawings also hold BYBLOCK and BYLAYER.
+void write_linetypes(dxf_text &t, const definition &d)
 {
-    std::vector<std::string> builtin;
-    if (t.modern())
-        builtin = {"BYBLOCK", "BYLAYER"};
     std::set<std::string> have;
     for (const chain &c : d.linetypes)
         have.insert(upper(c.text(2)));
     std::vector<std::string> added;
-    for (const std::string &n : builtin)
-        if (!have.count(n))
-            added.push_back(n);
-    for (const std::string &n : extra)
-        if (!have.count(n) && n != "BYBLOCK" && n != "BYLAYER")
-            added.push_back(n);
+    if (t.modern())
+        for (const char *n : {"BYBLOCK", "BYLAYER"})
+            if (!have.count(n))
+                added.push_back(n);
     table_writer tw(t, "LTYPE", d.linetypes.size() + added.size());
     auto one = [&](const std::string &name, const std::vector<double> &elements) {
         tw.record("LTYPE", "AcDbLinetypeTableRecord", name, 0);
@@ -248,33 +242,19 @@ double real_of(const chain &c, int code, double fallback)
     return g && g->kind == value_group::real ? g->xyz[0] : fallback;
 }
 
-void write_layers(dxf_text &t, const definition &d, const std::vector<std::string> &missing)
+void write_layers(dxf_text &t, const definition &d)
 {
-    table_writer tw(t, "LAYER", d.layers.size() + missing.size());
-    auto one = [&](const std::string &name, long long flags, long long colour, const std::string &linetype) {
-        tw.record("LAYER", "AcDbLayerTableRecord", name, static_cast<int>(flags));
-        t.integer(62, colour);
-        t.pair(6, linetype);
-    };
-    for (const std::string &n : missing)
-        one(n, 0, 7, "CONTINUOUS");
-    for (const chain &c : d.layers)
-        one(c.text(2), number_of(c, 70, 0), number_of(c, 62, 7), c.text(6, "CONTINUOUS"));
+    table_writer tw(t, "LAYER", d.layers.size());
+    for (const chain &c : d.layers) {
+        tw.record("LAYER", "AcDbLayerTableRecord", c.text(2), static_cast<int>(number_of(c, 70, 0)));
+        t.integer(62, number_of(c, 62, 7));
+        t.pair(6, c.text(6, "CONTINUOUS"));
+    }
 }
 
-void write_styles(dxf_text &t, const definition &d, const std::vector<std::string> &missing)
+void write_styles(dxf_text &t, const definition &d)
 {
-    table_writer tw(t, "STYLE", d.styles.size() + missing.size());
-    for (const std::string &n : missing) {
-        tw.record("STYLE", "AcDbTextStyleTableRecord", n, 0);
-        t.real(40, 0);
-        t.real(41, 1);
-        t.real(50, 0);
-        t.integer(71, 0);
-        t.real(42, 2.5);
-        t.pair(3, "txt");
-        t.pair(4, "");
-    }
+    table_writer tw(t, "STYLE", d.styles.size());
     for (const chain &c : d.styles) {
         tw.record("STYLE", "AcDbTextStyleTableRecord", c.text(2), static_cast<int>(number_of(c, 70, 0)));
         t.real(40, real_of(c, 40, 0));
@@ -304,32 +284,9 @@ std::string write_dxf(const definition &d, dxf_version version)
     const definition::block *symbol = d.blocks.empty() ? nullptr : &d.blocks.back();
     const std::size_t nested = d.blocks.empty() ? 0 : d.blocks.size() - 1;
 
-    // What entities name without the definition holding it.
-    std::map<std::string, std::string> layer_names, linetype_names, style_names, apps;
-    used_names(d, 8, layer_names);
-    used_names(d, 6, linetype_names);
-    used_names(d, 7, style_names);
+    // Application names of extended data must be registered.
+    std::map<std::string, std::string> apps;
     used_names(d, 1001, apps);
-    layer_names.emplace("0", "0");
-    style_names.emplace("STANDARD", "Standard");
-    linetype_names.emplace("CONTINUOUS", "CONTINUOUS");
-    auto missing = [](const std::vector<chain> &have, const std::map<std::string, std::string> &used) {
-        std::set<std::string> defined;
-        for (const chain &c : have)
-            defined.insert(upper(c.text(2)));
-        std::vector<std::string> names;
-        for (const auto &[key, spelled] : used)
-            if (!defined.count(key) && key != "BYLAYER" && key != "BYBLOCK")
-                names.push_back(spelled);
-        return names;
-    };
-    const std::vector<std::string> missing_layers = missing(d.layers, layer_names);
-    const std::vector<std::string> missing_styles = missing(d.styles, style_names);
-    for (const chain &l : d.layers)
-        linetype_names.emplace(upper(l.text(6, "CONTINUOUS")), l.text(6, "CONTINUOUS"));
-    std::set<std::string> missing_linetypes;
-    for (const std::string &n : missing(d.linetypes, linetype_names))
-        missing_linetypes.insert(n);
 
     // Handles of the block records (R2000), given before the tables that hold them.
     std::vector<std::string> block_names{"*Model_Space", "*Paper_Space"};
@@ -362,9 +319,9 @@ std::string write_dxf(const definition &d, dxf_version version)
     if (t.modern()) {
         table_writer vport(t, "VPORT", 0);
     }
-    write_linetypes(t, d, missing_linetypes);
-    write_layers(t, d, missing_layers);
-    write_styles(t, d, missing_styles);
+    write_linetypes(t, d);
+    write_layers(t, d);
+    write_styles(t, d);
     if (t.modern()) {
         { table_writer view(t, "VIEW", 0); }
         { table_writer ucs(t, "UCS", 0); }

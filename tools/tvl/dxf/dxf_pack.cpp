@@ -219,7 +219,8 @@ void prepare(prepared_drawing &out, const pack_settings &settings, const std::ma
     const auto linetypes = by_name(d.linetypes);
     for (const std::string &n : linetype_names) {
         const auto it = linetypes.find(n);
-        if (it == linetypes.end() || n.size() > max_record_name)
+        // BYLAYER and BYBLOCK stand for the layer's and block's line type in every drawing.
+        if (it == linetypes.end() || n.size() > max_record_name || n == "BYLAYER" || n == "BYBLOCK")
             continue;
         std::vector<double> elements;
         for (const pair &p : it->second->groups)
