@@ -2,7 +2,7 @@
 """Pictures of DXF drawings by an independent reader (ezdxf's drawing add-on
 with its Matplotlib back end), and the overlap of two pictures' drawn pixels.
 
-    ezdxf_picture.py render DRAWING.dxf OUT.png [--size N]
+    ezdxf_picture.py render DRAWING.dxf OUT.png [--size N] [--line-types]
     ezdxf_picture.py overlap OURS.png THEIRS.png [--size N] [--reach PIXELS]
 
 overlap prints "ours_in_theirs theirs_in_ours": the share of one picture's
@@ -17,7 +17,7 @@ import numpy as np
 from PIL import Image
 
 
-def render(drawing, out, size):
+def render(drawing, out, size, line_types=False):
     import ezdxf
     from ezdxf import recover
     import matplotlib
@@ -34,7 +34,7 @@ def render(drawing, out, size):
     ctx = RenderContext(doc)
     ctx.set_current_layout(msp)
     config = Configuration.defaults().with_changes(
-        line_policy=LinePolicy.SOLID, lineweight_scaling=0.0, min_lineweight=1.5)  # half a pixel, in 1/300 inch
+        line_policy=LinePolicy.ACCURATE if line_types else LinePolicy.SOLID, lineweight_scaling=0.0, min_lineweight=0.72)  # one pixel: Matplotlib takes it in points
     Frontend(ctx, MatplotlibBackend(ax, adjust_figure=False), config=config).draw_layout(msp, finalize=True)
     ax.set_axis_off()
     ax.margins(0.05)
@@ -98,6 +98,7 @@ def main():
     r.add_argument("drawing")
     r.add_argument("out")
     r.add_argument("--size", type=int, default=256)
+    r.add_argument("--line-types", action="store_true", help="draw dashes and gaps")
     o = sub.add_parser("overlap")
     o.add_argument("ours")
     o.add_argument("theirs")
@@ -105,7 +106,7 @@ def main():
     o.add_argument("--reach", type=int, default=2)
     args = parser.parse_args()
     if args.command == "render":
-        render(args.drawing, args.out, args.size)
+        render(args.drawing, args.out, args.size, args.line_types)
     else:
         a, b = overlap(args.ours, args.theirs, args.size, args.reach)
         print(f"{a:.4f} {b:.4f}")

@@ -13,13 +13,6 @@ constexpr double two_pi = 6.283185307179586;
 constexpr std::size_t max_spline_points = 100000;
 constexpr int samples_per_span = 16;
 
-fm_pen with_ocs(const fm_pen &pen, const fm_entity &e)
-{
-    fm_pen p = pen;
-    p.transform = pen.transform.After(ocs_transform(e.Point(210, {0.0, 0.0, 1.0})));
-    return p;
-}
-
 // Sweep from start to end counter-clockwise, in (0, 2 pi].
 double ccw_sweep(double start, double end)
 {
@@ -191,7 +184,7 @@ void full_point(const fm_entity &e, const fm_pen &pen)
 
 void full_circle(const fm_entity &e, const fm_pen &pen)
 {
-    const fm_pen p = with_ocs(pen, e);
+    const fm_pen p = pen_in_ocs(pen, e);
     fpt centre = e.Point(10);
     centre.z += e.Real(38);
     std::vector<fpt> ring = arc_points(p, centre, e.Real(40), 0.0, two_pi);
@@ -212,7 +205,7 @@ void full_circle(const fm_entity &e, const fm_pen &pen)
 
 void full_arc(const fm_entity &e, const fm_pen &pen)
 {
-    const fm_pen p = with_ocs(pen, e);
+    const fm_pen p = pen_in_ocs(pen, e);
     fpt centre = e.Point(10);
     centre.z += e.Real(38);
     const double start = e.Angle(50);
@@ -261,9 +254,5 @@ void full_spline(const fm_entity &e, const fm_pen &pen)
 void full_3dface(const fm_entity &e, const fm_pen &pen)
 {
     const fpt p1 = e.Point(10), p2 = e.Point(11), p3 = e.Point(12);
-    const fpt p4 = e.Point(13, p3);
-    if (p3 == p4)
-        pen_triangle(pen, p1, p2, p3);
-    else
-        pen_quad(pen, p1, p2, p3, p4);
+    pen_quad(pen, p1, p2, p3, e.Point(13, p3));
 }

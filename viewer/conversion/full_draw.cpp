@@ -41,6 +41,18 @@ const std::vector<double> *line_type_of(const fm_entity &e, const fm_layer &laye
 
 } // namespace
 
+fm_transform entity_ocs(const fm_entity &e)
+{
+    return ocs_transform(e.Point(210, {0.0, 0.0, 1.0}));
+}
+
+fm_pen pen_in_ocs(const fm_pen &pen, const fm_entity &e)
+{
+    fm_pen p = pen;
+    p.transform = pen.transform.After(entity_ocs(e));
+    return p;
+}
+
 std::string effective_layer(const fm_entity &e, const fm_context &context)
 {
     const std::string &own = e.Has(8) ? e.Text(8) : std::string("0");

@@ -20,6 +20,11 @@ struct fm_context {
 // is off or frozen.
 std::optional<fm_pen> entity_pen(const fm_entity &e, const fm_context &context);
 
+// The entity's object coordinate system, from its extrusion (group 210).
+fm_transform entity_ocs(const fm_entity &e);
+// The pen that takes points in the entity's object coordinates.
+fm_pen pen_in_ocs(const fm_pen &pen, const fm_entity &e);
+
 // The layer an entity is drawn on, after layer "0" took the reference's layer.
 std::string effective_layer(const fm_entity &e, const fm_context &context);
 

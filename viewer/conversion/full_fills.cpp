@@ -314,21 +314,14 @@ bool finite_loops(const std::vector<loop> &loops, std::size_t &points)
 
 void full_solid(const fm_entity &e, const fm_pen &pen)
 {
-    fm_pen p = pen;
-    p.transform = pen.transform.After(ocs_transform(e.Point(210, {0.0, 0.0, 1.0})));
-    const fpt p1 = e.Point(10), p2 = e.Point(11), p3 = e.Point(12);
-    const fpt p4 = e.Point(13, p3);
+    const fpt p3 = e.Point(12);
     // The corners run 1-2-4-3 around the outline.
-    if (p3 == p4)
-        pen_triangle(p, p1, p2, p3);
-    else
-        pen_quad(p, p1, p2, p4, p3);
+    pen_quad(pen_in_ocs(pen, e), e.Point(10), e.Point(11), e.Point(13, p3), p3);
 }
 
 void full_hatch(const fm_entity &e, const fm_pen &pen)
 {
-    fm_pen p = pen;
-    p.transform = pen.transform.After(ocs_transform(e.Point(210, {0.0, 0.0, 1.0})));
+    const fm_pen p = pen_in_ocs(pen, e);
     std::vector<loop> loops = boundary_loops(e, p);
     std::size_t points = 0;
     const bool solid = e.Number(70) == 1;

@@ -93,7 +93,7 @@ void full_insert(const fm_entity &e, const fm_context &context)
 
     // Insertion point, rotation and array offsets are in the reference's
     // object coordinates; the scale applies to the block only.
-    const fm_transform outer = context.transform.After(ocs_transform(e.Point(210, {0.0, 0.0, 1.0})))
+    const fm_transform outer = context.transform.After(entity_ocs(e))
                                    .After(fm_transform::Translation(at))
                                    .After(fm_transform::RotationZ(rotation));
     const fm_transform inner_part = fm_transform::Scaling(sx, sy, sz).After(

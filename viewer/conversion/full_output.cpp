@@ -121,7 +121,8 @@ void pen_triangle(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c)
 void pen_quad(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c, const fpt &d)
 {
     pen_triangle(pen, a, b, c);
-    pen_triangle(pen, c, d, a);
+    if (c != d)
+        pen_triangle(pen, c, d, a);
 }
 
 void pen_point(const fm_pen &pen, const fpt &p)

@@ -21,7 +21,8 @@ struct fm_pen {
 void pen_line(const fm_pen &pen, const fpt &a, const fpt &b);
 void pen_path(const fm_pen &pen, const std::vector<fpt> &points, bool closed);
 void pen_triangle(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c);
-// Corners in order around the quadrilateral.
+// Corners in order around the quadrilateral; a triangle when the last two
+// corners coincide.
 void pen_quad(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c, const fpt &d);
 void pen_point(const fm_pen &pen, const fpt &p);
 

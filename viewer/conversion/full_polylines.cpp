@@ -81,8 +81,7 @@ void draw_vertices(const fm_pen &pen, const std::vector<vertex> &vertices, bool 
 
 void full_lwpolyline(const fm_entity &e, const fm_pen &pen)
 {
-    fm_pen p = pen;
-    p.transform = pen.transform.After(ocs_transform(e.Point(210, {0.0, 0.0, 1.0})));
+    const fm_pen p = pen_in_ocs(pen, e);
     const double elevation = e.Real(38);
     const double constant = e.Real(43);
     std::vector<vertex> vertices;
@@ -173,9 +172,7 @@ void full_polyline(const fm_entity &header, const std::vector<fm_entity> &list, 
         return;
     }
     const bool is_3d = (flags & 8) != 0;
-    fm_pen p = pen;
-    if (!is_3d)
-        p.transform = pen.transform.After(ocs_transform(header.Point(210, {0.0, 0.0, 1.0})));
+    const fm_pen p = is_3d ? pen : pen_in_ocs(pen, header);
     const double elevation = is_3d ? 0.0 : header.Point(10).z + header.Real(38);
     const double default_start = header.Real(40);
     const double default_end = header.Real(41);

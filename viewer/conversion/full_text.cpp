@@ -214,7 +214,7 @@ void full_text(const fm_entity &e, const fm_pen &pen)
     const double mirror_x = (generation & 2) ? -1.0 : 1.0;
     const double mirror_y = (generation & 4) ? -1.0 : 1.0;
     const fm_transform place =
-        pen.transform.After(ocs_transform(e.Point(210, {0.0, 0.0, 1.0})))
+        pen.transform.After(entity_ocs(e))
             .After(fm_transform::Translation(anchor))
             .After(fm_transform::RotationZ(std::isfinite(rotation) ? rotation : 0.0))
             .After(fm_transform::Scaling(mirror_x, mirror_y, 1.0))
