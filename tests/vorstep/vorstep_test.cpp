@@ -79,10 +79,7 @@ TEST(VorstepSatText, SolidsOfEveryVersionKeepTheirTransforms)
         b.face(sat_builder::plane({0, 0, 2}, {0, 0, 1}, {1, 0, 0}), {{{high, false}}});
         b.face(sat_builder::cone({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 0, 1), {{{low, false}}, {{high, true}}});
         mesh_check m = mesh_text(b.text());
-        EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
-        expect_near_rel(m.volume, 24 + 2 * pi, 0.01, "volume");
-        expect_near_rel(m.area, 52 + 6 * pi, 0.02, "area");
-        EXPECT_TRUE(m.watertight);
+        expect_closed_solid(m, 24 + 2 * pi, 52 + 6 * pi);
         EXPECT_NEAR(m.hi.x, 102, 1e-9);
         EXPECT_NEAR(m.lo.x, -101, 1e-3);
     }
@@ -193,10 +190,7 @@ TEST(VorstepMesh, AppleTorus)
         sat_builder b(700);
         b.face(sat_builder::torus({0, 0, 0}, {0, 0, 1}, R, r), {});
         mesh_check m = mesh_text(b.text());
-        EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
-        expect_near_rel(m.volume, volume, 0.01, "volume");
-        expect_near_rel(m.area, area, 0.02, "area");
-        EXPECT_TRUE(m.watertight);
+        expect_closed_solid(m, volume, area);
     }
     {
         sat_builder b(21800);
@@ -205,10 +199,7 @@ TEST(VorstepMesh, AppleTorus)
         b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{rim, true}}});
         b.face(sat_builder::torus({0, 0, 0}, {0, 0, 1}, R, r), {{{rim, false}}});
         mesh_check m = mesh_text(b.text());
-        EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
-        expect_near_rel(m.volume, volume / 2, 0.01, "volume");
-        expect_near_rel(m.area, area / 2 + pi * (R + r) * (R + r), 0.02, "area");
-        EXPECT_TRUE(m.watertight);
+        expect_closed_solid(m, volume / 2, area / 2 + pi * (R + r) * (R + r));
     }
 }
 
@@ -236,10 +227,7 @@ TEST(VorstepMesh, FaceWithManyHoles)
     b.face(sat_builder::plane({0, 0, 0}, {-1, 0, 0}, {0, 1, 0}), {b.polygon({v[0], v[4], v[6], v[2]})});
     b.face(sat_builder::plane({s, s, s}, {1, 0, 0}, {0, 1, 0}), {b.polygon({v[1], v[3], v[7], v[5]})});
     mesh_check m = mesh_text(b.text());
-    EXPECT_TRUE(m.warnings.empty()) << m.warnings.front();
-    expect_near_rel(m.volume, s * s * s - 6 * pi * depth * depth * (3 * R - depth) / 3, 0.01, "volume");
-    expect_near_rel(m.area, 6 * s * s + 6 * (2 * pi * R * depth - pi * rim * rim), 0.02, "area");
-    EXPECT_TRUE(m.watertight);
+    expect_closed_solid(m, s * s * s - 6 * pi * depth * depth * (3 * R - depth) / 3, 6 * s * s + 6 * (2 * pi * R * depth - pi * rim * rim));
 }
 
 // A band of a small torus closed by two discs, in a model that a large box

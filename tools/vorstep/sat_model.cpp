@@ -501,6 +501,16 @@ private:
         return kind_at < rest.size();
     }
 
+    // Where the B-spline data of a block of this kind begins: a few words
+    // ("full" and the like) may stand between the kind and the data.
+    static std::size_t net_start(const std::vector<std::string> &rest, std::size_t kind_at)
+    {
+        std::size_t net = kind_at + 1;
+        while (net < rest.size() && net < kind_at + 4 && rest[net] != "nubs" && rest[net] != "nurbs")
+            ++net;
+        return net;
+    }
+
     // A spline surface: only one that carries its whole control net
     // ("exactsur") can be meshed; procedural ones are named and skipped.
     void spline_surface(field_reader &f, sat_surface &s)
@@ -517,11 +527,8 @@ private:
             s.why = rest[k] + " data without a control net";
             return;
         }
-        std::size_t net = k + 1;
-        while (net < rest.size() && net < k + 4 && rest[net] != "nubs" && rest[net] != "nurbs")
-            ++net; // "full" and the like before the net
         std::string why;
-        if (!parse_spline_surface(rest, net, s.spline, why)) {
+        if (!parse_spline_surface(rest, net_start(rest, k), s.spline, why)) {
             s.why = why;
             return;
         }
@@ -546,12 +553,9 @@ private:
         std::vector<std::string> rest = f.rest();
         std::size_t k = 0;
         if (data_block(rest, k) && rest[k] == "exppc") {
-            std::size_t net = k + 1;
-            while (net < rest.size() && net < k + 4 && rest[net] != "nubs" && rest[net] != "nurbs")
-                ++net;
             bspline_curve c;
             std::string why;
-            if (parse_bspline(rest, net, c, why, 2)) {
+            if (parse_bspline(rest, net_start(rest, k), c, why, 2)) {
                 model_.pcurves.push_back(std::move(c));
                 result = static_cast<int>(model_.pcurves.size()) - 1;
             }
