@@ -1,6 +1,9 @@
 // The full drawing mode: block definitions and their references, curves,
 // widths, fills, text and colours, fed as the reader delivers them.
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <limits>
 #include <numbers>
 
 #include "chain_builder.h"
@@ -308,6 +311,50 @@ TEST_F(full_mode, line_types_dash_only_when_the_option_is_on)
             EXPECT_NEAR(length, 7.0, 1e-9);
         }
     }
+}
+
+TEST_F(full_mode, damaged_entities_draw_what_they_can)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    begin("B");
+    chain("LINE").pt(10, 0, 0, 0).pt(11, 1, 0, 0).feed();
+    end();
+    begin("S");
+    // Counts far beyond the groups that follow.
+    chain("HATCH").i16(70, 1).i32(91, 1000).i32(92, 2).i16(72, 0).i32(93, 100000).pt(10, 0, 0, 0).feed();
+    chain("HATCH").i16(70, 1).i32(91, 1).i32(92, 0).i32(93, 3).i16(72, 9).feed();
+    // Knots that do not fit the control points: the control polygon.
+    chain("SPLINE").i16(71, 3).real(40, 0).pt(10, 0, 0, 0).pt(10, 1, 0, 0).pt(10, 1, 1, 0).feed();
+    chain("ARC").pt(10, 0, 0, 0).real(40, nan).real(50, 0).real(51, 90).feed();
+    chain("INSERT").str(2, "B").real(41, nan).real(50, std::numeric_limits<double>::infinity()).feed();
+    chain("TEXT").pt(10, 0, 0, 0).real(40, nan).real(41, -2).str(1, std::string(70000, 'W')).feed();
+    chain("MTEXT").pt(10, 0, 0, 0).real(40, 1).real(41, 0.001).i16(71, 99).str(1, "\\P\\S;{\\").feed();
+    chain("LWPOLYLINE").real(42, 1e300).pt(10, 0, 0, 0).real(42, nan).pt(10, 1, 0, 0).feed();
+    end();
+    EXPECT_TRUE(triangles().empty());
+    // The spline's two legs and the reference's line; nothing from the rest
+    // but text, which has strokes of finite length only.
+    for (const auto &l : lines()) {
+        EXPECT_TRUE(std::isfinite(l.start.x) && std::isfinite(l.end.y));
+    }
+    EXPECT_GE(lines().size(), 3u);
+}
+
+TEST(stroke_font, missing_or_damaged_files_leave_an_empty_font)
+{
+    cl_stroke_font font;
+    EXPECT_FALSE(font.Load("/nonexistent/rowmans.jhf"));
+    EXPECT_EQ(font.Glyph('A'), nullptr);
+    EXPECT_NE(font.Glyph('\1'), nullptr); // made from strokes, always there
+    const std::string path = ::testing::TempDir() + "damaged.jhf";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "    1  4MWRFRT R\n12345678\n  3999AB\n\n   x  -5\n";
+    }
+    EXPECT_TRUE(font.Load(path)); // the first record is whole
+    ASSERT_NE(font.Glyph(' '), nullptr);
+    EXPECT_EQ(font.Glyph('!'), nullptr);
+    std::remove(path.c_str());
 }
 
 TEST(full_text_codes, percent_codes_and_mtext_formatting)
