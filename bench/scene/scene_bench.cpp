@@ -238,6 +238,17 @@ void BM_scene_full_drawing(benchmark::State &state)
 }
 BENCHMARK(BM_scene_full_drawing)->Arg(drawing_mode_full)->Unit(benchmark::kMillisecond);
 
+// Text alone: the stroke font's cost per label of nine characters.
+void BM_scene_full_text(benchmark::State &state)
+{
+    std::vector<Entity> labels;
+    for (int i = 0; i < entity_count; ++i)
+        labels.push_back(make("TEXT")(10, Point{i % 100 * 5.0, i / 100 % 1000 * 2.0, 0})(40, 1.0)(
+            50, static_cast<double>(i % 360))(1, "M8 x 1.25"));
+    convert_repeatedly(state, block_chains(labels));
+}
+BENCHMARK(BM_scene_full_text)->Arg(drawing_mode_full)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -230,6 +230,21 @@ TEST_F(full_mode, arcs_and_ellipses_keep_to_their_curves)
     }
 }
 
+TEST_F(full_mode, dimension_draws_its_block_and_polylines_keep_elevation_and_extrusion)
+{
+    begin("_D1", {1, 1, 0});
+    chain("LINE").pt(10, 1, 1, 0).pt(11, 4, 1, 0).feed();
+    end();
+    begin("S");
+    chain("DIMENSION").str(2, "_D1").pt(10, 7, 7, 0).feed();
+    // Seen from below at elevation 2: object x is world -x, object z world -z.
+    chain("LWPOLYLINE").real(38, 2).pt(210, 0, 0, -1).pt(10, 1, 0, 0).pt(10, 3, 0, 0).feed();
+    end();
+    ASSERT_EQ(lines().size(), 2u);
+    EXPECT_TRUE(has_line(lines(), {0, 0, 0}, {3, 0, 0}));
+    EXPECT_TRUE(has_line(lines(), {-1, 0, -2}, {-3, 0, -2}));
+}
+
 TEST_F(full_mode, solid_corners_run_one_two_four_three)
 {
     begin("S");
