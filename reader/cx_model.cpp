@@ -91,7 +91,8 @@ void cx_model_update(cx_model &m, int r)
         unsigned n = static_cast<unsigned>(r) + 1; // freq[r] == old closes the range
         while (n > 1) {
             const unsigned half = n / 2;
-            base = base[half - 1] > old ? base + half : base;
+            // A mask rather than a branch: the comparison is as good as random.
+            base += half & (0u - static_cast<unsigned>(base[half - 1] > old));
             n -= half;
         }
         i = static_cast<int>(base - m.freq);
