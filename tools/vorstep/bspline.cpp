@@ -27,6 +27,14 @@ bool integer(const std::vector<std::string> &t, std::size_t &pos, long lo, long 
     return true;
 }
 
+bool control(const std::vector<std::string> &t, std::size_t &pos, int dimension, bool rational, v3 &p, double &w)
+{
+    p = {};
+    w = 1.0;
+    return number(t, pos, p.x) && number(t, pos, p.y) && (dimension < 3 || number(t, pos, p.z)) &&
+           (!rational || (number(t, pos, w) && w > 0.0));
+}
+
 bool knots(const std::vector<std::string> &t, std::size_t &pos, int degree, long count, std::vector<double> &out,
            std::string &why)
 {
@@ -176,8 +184,7 @@ bool parse_bspline(const std::vector<std::string> &t, std::size_t pos, bspline_c
     for (std::size_t k = 0; k < controls; ++k) {
         v3 p;
         double w = 1.0;
-        if (!number(t, pos, p.x) || !number(t, pos, p.y) || (dimension == 3 && !number(t, pos, p.z)) ||
-            (out.rational && (!number(t, pos, w) || !(w > 0.0)))) {
+        if (!control(t, pos, dimension, out.rational, p, w)) {
             why = "bad B-spline control point";
             return false;
         }

@@ -37,6 +37,9 @@ constexpr int max_degree = 25;
 constexpr std::size_t max_controls = 1000000;
 bool number(const std::vector<std::string> &t, std::size_t &pos, double &out);
 bool integer(const std::vector<std::string> &t, std::size_t &pos, long lo, long hi, long &out);
+// One control point of `dimension` coordinates (missing ones are 0), then a
+// positive weight when `rational` (1 otherwise).
+bool control(const std::vector<std::string> &t, std::size_t &pos, int dimension, bool rational, v3 &p, double &w);
 // `count` distinct knots with multiplicities, as the full knot vector (each
 // end once more than written); false with a reason.
 bool knots(const std::vector<std::string> &t, std::size_t &pos, int degree, long count, std::vector<double> &out,

@@ -166,8 +166,7 @@ bool parse_spline_surface(const std::vector<std::string> &t, std::size_t pos, bs
     for (std::size_t k = 0; k < out.count_u * out.count_v; ++k) {
         v3 p;
         double w = 1.0;
-        if (!number(t, pos, p.x) || !number(t, pos, p.y) || !number(t, pos, p.z) ||
-            (out.rational && (!number(t, pos, w) || !(w > 0.0)))) {
+        if (!control(t, pos, 3, out.rational, p, w)) {
             why = "bad spline surface control point";
             return false;
         }
