@@ -53,11 +53,11 @@ public:
     // default) frames the faces only; a symbol without faces is framed by its
     // lines either way.  For every object of the process.
     void SetFitLines(int on);
-    // Non-zero: lines stay visible in small pictures: drawn one pixel wide per 256
-    // pixels of the rendered picture (so at least one after RemakeImage halves it)
-    // and multisampled where the platform offers it.  0 (the default) draws
-    // them one pixel wide, unsmoothed.  For every object of the process.
-    void SetSmoothLines(int on);
+    // Non-zero: lines are drawn one pixel wide per 256 pixels of the rendered
+    // picture's shorter side (at least one), so that they stay at least a pixel
+    // wide after RemakeImage halves the picture into the window.  0 (the
+    // default) draws them one pixel wide.  For every object of the process.
+    void SetScaledLineWidth(int on);
     // What loading the last symbol gave: 1 delivered, -1 no library or symbol
     // name, -2 the library refused it (missing, corrupt, no such symbol); 0
     // before any load.  Pictures are still made (blank) when loading failed.

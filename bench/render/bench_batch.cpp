@@ -124,7 +124,7 @@ void BM_SymbolsInOneViewer(benchmark::State &state)
     viewer.SetLibrary(lib.path.c_str());
     viewer.SetDrawingMode(TAVREL_MODE_FULL);
     viewer.SetFitLines(1);
-    viewer.SetSmoothLines(1);
+    viewer.SetScaledLineWidth(1);
     viewer.SetShowLines(1);
     viewer.SetCameraTilt(-90);
     CImage picture;

@@ -154,7 +154,7 @@ void set_up_viewer(cl_export_functions &viewer, const render_options &o)
     viewer.SetShowLines(o.no_lines ? 0 : 1);
     viewer.SetDrawingMode(o.mode == "classic" ? TAVREL_MODE_CLASSIC : TAVREL_MODE_FULL);
     viewer.SetFitLines(o.fit == "all" ? 1 : 0);
-    viewer.SetSmoothLines(1);
+    viewer.SetScaledLineWidth(1);
 }
 
 struct batch_counts {

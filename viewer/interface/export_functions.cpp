@@ -75,9 +75,9 @@ void cl_export_functions::SetFitLines(int on)
     fit_lines = on;
 }
 
-void cl_export_functions::SetSmoothLines(int on)
+void cl_export_functions::SetScaledLineWidth(int on)
 {
-    smooth_lines = on;
+    scaled_line_width = on;
 }
 
 int cl_export_functions::GetLoadResult() const

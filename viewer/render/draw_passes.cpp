@@ -8,7 +8,7 @@
 #include "render/cl_opengl_image.h"
 #include "render/view_settings.h"
 
-int smooth_lines = 0;
+int scaled_line_width = 0;
 
 namespace {
 
@@ -53,7 +53,7 @@ void send(const fpt &p) { glVertex3d(p.x, p.y, p.z); }
 // picture that is later halved into a window stay at least a pixel wide.
 double line_width(int width, int height)
 {
-    if (smooth_lines == 0)
+    if (scaled_line_width == 0)
         return 1.0;
     return std::max(1.0, std::min(width, height) / 256.0);
 }

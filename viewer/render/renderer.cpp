@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 
 #include "render/cl_opengl_image.h"
-#include "render/view_settings.h"
 
 namespace {
 
@@ -151,8 +150,6 @@ HBITMAP cl_opengl_image::Render()
             return nullptr;
         SetProjection(width, height);
     }
-    // Smoothed lines: four samples a pixel, which leaves flat areas their exact colour.
-    skel_wgl_set_samples(gl_context, smooth_lines != 0 ? 4 : 0);
     bool had_markers = markers_added;
     FitCamera();
     DrawTriangles();

@@ -12,7 +12,8 @@ extern int show_lines;
 // corners.  Set through cl_export_functions::SetFitLines; defined beside the fit.
 extern int fit_lines;
 
-// Non-zero: lines are drawn for small pictures: at least one pixel wide after
-// image production halves the picture, and multisampled where the platform
-// can.  Set through cl_export_functions::SetSmoothLines; defined beside the passes.
-extern int smooth_lines;
+// Non-zero: lines are drawn one pixel wide per 256 pixels of the picture, so
+// that they stay at least a pixel wide when image production halves the
+// picture.  Set through cl_export_functions::SetScaledLineWidth; defined beside
+// the passes.
+extern int scaled_line_width;

@@ -64,9 +64,3 @@ SKEL_API HGLRC wglGetCurrentContext();
 // selected into its DC (a 24- or 32-bit DIB of the same size).  FALSE when there is
 // no current context or the bitmap does not fit.
 SKEL_API BOOL skel_wgl_read_back();
-
-// Draws the context's pictures with this many samples per pixel (0 or 1: one),
-// resolved when skel_wgl_read_back copies the pixels, as a multisampled pixel
-// format would; where the implementation cannot, drawing stays single-sampled.
-// FALSE for an unknown context.
-SKEL_API BOOL skel_wgl_set_samples(HGLRC context, int samples);

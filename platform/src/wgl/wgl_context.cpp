@@ -7,7 +7,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -24,14 +23,6 @@ struct skel_glrc {
     GLuint depth = 0;
     int fb_width = 0;
     int fb_height = 0;
-    // Multisampled drawing target, resolved into framebuffer on read-back.
-    int samples = 0;
-    GLuint ms_framebuffer = 0;
-    GLuint ms_color = 0;
-    GLuint ms_depth = 0;
-    int ms_width = 0;
-    int ms_height = 0;
-    int ms_samples = 0;
 };
 
 namespace {
@@ -50,9 +41,6 @@ struct egl_state {
     PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage = nullptr;
     PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer = nullptr;
     PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status = nullptr;
-    // Optional: without them contexts draw without multisampling.
-    PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbuffer_storage_multisample = nullptr;
-    PFNGLBLITFRAMEBUFFERPROC blit_framebuffer = nullptr;
 };
 
 egl_state egl;
@@ -101,9 +89,6 @@ bool egl_ready()
                         load(egl.renderbuffer_storage, "glRenderbufferStorage") &&
                         load(egl.framebuffer_renderbuffer, "glFramebufferRenderbuffer") &&
                         load(egl.check_framebuffer_status, "glCheckFramebufferStatus");
-    if (!load(egl.renderbuffer_storage_multisample, "glRenderbufferStorageMultisample") ||
-        !load(egl.blit_framebuffer, "glBlitFramebuffer"))
-        egl.renderbuffer_storage_multisample = nullptr;
     if (!entry_points) {
         eglTerminate(display);
         return false;
@@ -121,61 +106,6 @@ skel_glrc *as_glrc(HGLRC context)
 bool is_current(const skel_glrc *rc)
 {
     return rc->context != EGL_NO_CONTEXT && eglGetCurrentContext() == rc->context;
-}
-
-void release_multisample_framebuffer(skel_glrc *rc)
-{
-    if (rc->ms_framebuffer == 0)
-        return;
-    egl.delete_framebuffers(1, &rc->ms_framebuffer);
-    egl.delete_renderbuffers(1, &rc->ms_color);
-    egl.delete_renderbuffers(1, &rc->ms_depth);
-    rc->ms_framebuffer = rc->ms_color = rc->ms_depth = 0;
-    rc->ms_width = rc->ms_height = rc->ms_samples = 0;
-}
-
-// With samples asked for, drawing goes to a multisampled framebuffer of the
-// same size; the plain one stays bound otherwise.  A failure to multisample
-// falls back to the plain framebuffer rather than failing the picture.
-bool fit_multisample_framebuffer(skel_glrc *rc)
-{
-    if (rc->samples <= 1 || egl.renderbuffer_storage_multisample == nullptr) {
-        release_multisample_framebuffer(rc);
-        return true;
-    }
-    if (rc->ms_framebuffer == 0) {
-        egl.gen_framebuffers(1, &rc->ms_framebuffer);
-        egl.gen_renderbuffers(1, &rc->ms_color);
-        egl.gen_renderbuffers(1, &rc->ms_depth);
-    }
-    egl.bind_framebuffer(GL_FRAMEBUFFER, rc->ms_framebuffer);
-    if (rc->ms_width != rc->fb_width || rc->ms_height != rc->fb_height ||
-        rc->ms_samples != rc->samples) {
-        GLint max_samples = 0;
-        glGetIntegerv(GL_MAX_SAMPLES, &max_samples);
-        const int samples = std::min(rc->samples, static_cast<int>(max_samples));
-        egl.bind_renderbuffer(GL_RENDERBUFFER, rc->ms_color);
-        egl.renderbuffer_storage_multisample(GL_RENDERBUFFER, samples, GL_RGBA8, rc->fb_width,
-                                             rc->fb_height);
-        egl.bind_renderbuffer(GL_RENDERBUFFER, rc->ms_depth);
-        egl.renderbuffer_storage_multisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8,
-                                             rc->fb_width, rc->fb_height);
-        egl.bind_renderbuffer(GL_RENDERBUFFER, 0);
-        egl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                     rc->ms_color);
-        egl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                     rc->ms_depth);
-        rc->ms_width = rc->fb_width;
-        rc->ms_height = rc->fb_height;
-        rc->ms_samples = rc->samples;
-    }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    if (egl.check_framebuffer_status(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
-        return true;
-    egl.bind_framebuffer(GL_FRAMEBUFFER, rc->framebuffer);
-    release_multisample_framebuffer(rc);
-    return true;
 }
 
 // (Re)sizes the framebuffer to the DC's bitmap; the context must be current.
@@ -208,9 +138,7 @@ bool fit_framebuffer(skel_glrc *rc)
     }
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    if (egl.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        return false;
-    return fit_multisample_framebuffer(rc);
+    return egl.check_framebuffer_status(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void release_framebuffer(skel_glrc *rc)
@@ -221,7 +149,6 @@ void release_framebuffer(skel_glrc *rc)
     egl.delete_framebuffers(1, &rc->framebuffer);
     egl.delete_renderbuffers(1, &rc->color);
     egl.delete_renderbuffers(1, &rc->depth);
-    release_multisample_framebuffer(rc);
     rc->framebuffer = rc->color = rc->depth = 0;
     rc->fb_width = rc->fb_height = 0;
 }
@@ -345,14 +272,6 @@ BOOL skel_wgl_read_back()
     const skel_bitmap &bm = *rc->dc->bitmap;
     if (bm.width != rc->fb_width || bm.height != rc->fb_height)
         return FALSE;
-    if (rc->ms_framebuffer != 0) {
-        egl.bind_framebuffer(GL_READ_FRAMEBUFFER, rc->ms_framebuffer);
-        egl.bind_framebuffer(GL_DRAW_FRAMEBUFFER, rc->framebuffer);
-        egl.blit_framebuffer(0, 0, bm.width, bm.height, 0, 0, bm.width, bm.height,
-                             GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        egl.bind_framebuffer(GL_FRAMEBUFFER, rc->framebuffer);
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
-    }
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
@@ -371,20 +290,5 @@ BOOL skel_wgl_read_back()
             std::memcpy(b, swap.data(), swap.size());
         }
     }
-    // The next picture draws multisampled again.
-    if (rc->ms_framebuffer != 0)
-        egl.bind_framebuffer(GL_FRAMEBUFFER, rc->ms_framebuffer);
     return TRUE;
-}
-
-BOOL skel_wgl_set_samples(HGLRC context, int samples)
-{
-    skel_glrc *rc = as_glrc(context);
-    if (!rc)
-        return FALSE;
-    rc->samples = samples > 1 ? std::min(samples, 16) : 0;
-    if (!is_current(rc) || rc->framebuffer == 0)
-        return TRUE;
-    egl.bind_framebuffer(GL_FRAMEBUFFER, rc->framebuffer);
-    return fit_multisample_framebuffer(rc) ? TRUE : FALSE;
 }
