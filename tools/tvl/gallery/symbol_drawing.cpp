@@ -77,7 +77,7 @@ void set_up_gallery_viewer(cl_export_functions &viewer, const gallery_settings &
     viewer.SetShowLines(1);
     viewer.SetDrawingMode(settings.mode == "classic" ? TAVREL_MODE_CLASSIC : TAVREL_MODE_FULL);
     viewer.SetFitLines(1);
-    viewer.SetSmoothLines(1);
+    viewer.SetScaledLineWidth(1);
 }
 
 bool pictures_cached(const std::string &stamped_library, const symbol_facts &facts,
