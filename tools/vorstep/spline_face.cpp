@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "face_region.h"
 #include "polygon_triangulation.h"
@@ -114,25 +115,29 @@ private:
         v_scale_ = sv / n > 0.0 ? sv / n : 1.0;
     }
 
-    v2 seed(v3 p, const bspline_curve *pcurve) const
+    // Points along a pcurve with their places on the surface, made once per
+    // pcurve: every boundary point of its coedge searches them.
+    const std::vector<sample> &samples_of(const bspline_curve *pcurve)
+    {
+        auto found = pcurve_samples_.find(pcurve);
+        if (found != pcurve_samples_.end())
+            return found->second;
+        std::vector<sample> out;
+        std::size_t n = std::clamp<std::size_t>(pcurve->controls.size() * 8, 32, 512);
+        double lo = pcurve->start(), hi = pcurve->end();
+        for (std::size_t k = 0; k <= n; ++k) {
+            v3 c = pcurve->eval(lo + (hi - lo) * static_cast<double>(k) / static_cast<double>(n));
+            v2 uv = inside({c.x, c.y});
+            out.push_back({uv, s_.eval(uv)});
+        }
+        return pcurve_samples_.emplace(pcurve, std::move(out)).first->second;
+    }
+
+    v2 seed(v3 p, const bspline_curve *pcurve)
     {
         double best = 1e300;
         v2 at = grid_.front().uv;
-        if (pcurve) {
-            std::size_t n = std::clamp<std::size_t>(pcurve->controls.size() * 8, 32, 512);
-            double lo = pcurve->start(), hi = pcurve->end();
-            for (std::size_t k = 0; k <= n; ++k) {
-                v3 c = pcurve->eval(lo + (hi - lo) * static_cast<double>(k) / static_cast<double>(n));
-                v2 uv = inside({c.x, c.y});
-                double d = length(s_.eval(uv) - p);
-                if (d < best) {
-                    best = d;
-                    at = uv;
-                }
-            }
-            return at;
-        }
-        for (const auto &g : grid_) {
+        for (const auto &g : pcurve ? samples_of(pcurve) : grid_) {
             double d = length(g.xyz - p);
             if (d < best) {
                 best = d;
@@ -201,6 +206,7 @@ private:
     double extent_ = 0.0;
     bool closed_u_ = false, closed_v_ = false;
     std::vector<sample> grid_;
+    std::map<const bspline_curve *, std::vector<sample>> pcurve_samples_;
     double u_scale_ = 1.0, v_scale_ = 1.0;
 };
 
