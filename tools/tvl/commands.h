@@ -13,5 +13,6 @@ void add_scene_command(CLI::App &app);
 void add_render_command(CLI::App &app);
 void add_gallery_command(CLI::App &app);
 void add_cache_command(CLI::App &app);
+void add_view_command(CLI::App &app);
 void add_pack_command(CLI::App &app);
 void add_export_command(CLI::App &app);

@@ -15,6 +15,7 @@ int main(int argc, char **argv)
     add_render_command(app);
     add_gallery_command(app);
     add_cache_command(app);
+    add_view_command(app);
     add_pack_command(app);
     add_export_command(app);
     try {
