@@ -15,7 +15,7 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/skelvane-examples.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
 strict=(-O2 -Wall -Wextra -Wpedantic -Werror)
-export SKELVANE_UI=none XDG_DATA_HOME="$work/data"
+export SKELVANE_UI=none SKELVANE_UI_LOG="$work/ui.log" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
 
 step() { echo "examples: $*" >&2; }
 fail() { echo "examples: FAILED: $*" >&2; exit 1; }
@@ -28,6 +28,8 @@ for f in "$prefix"/bin/tvl "$prefix"/lib/lib*.so.*.*; do
   fi
 done
 [[ "$("$prefix/bin/tvl" --version)" == "tvl "* ]] || fail "tvl --version from the prefix"
+viewer="$(ls "$prefix"/lib*/libTavrel_Viewer.so.*.*)"
+[[ -x "$(dirname "$viewer")/3dsolids_files/Vorstep.exe" ]] || fail "no solids converter beside $viewer"
 
 step "building the examples with find_package"
 cmake -S "$here/examples" -B "$work/with-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
@@ -46,7 +48,6 @@ run_examples() {
   grep -q '^symbol CHAIR$' <<<"$out" || fail "$bin/list_symbols did not list CHAIR"
   grep -q '"ENDBLK"' <<<"$out" || fail "$bin/list_symbols did not print the block's end"
 
-  # CHAIR's legs are solids: the installed viewer must find its converter.
   "$bin/render_png" "$library" CHAIR "$work/chair.png" 128 >/dev/null || fail "$bin/render_png"
   /usr/bin/python3 - "$work/chair.png" <<'EOF' || fail "$bin/render_png wrote no picture of the chair"
 import sys, zlib
@@ -69,6 +70,8 @@ EOF
 }
 run_examples "$work/with-cmake"
 run_examples "$work/with-pkgconfig"
+# Any message box means a failure the programs did not report.
+[[ ! -s "$work/ui.log" ]] || fail "the examples showed message boxes: $(cat "$work/ui.log")"
 
 step "making the Debian package"
 (cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null)
