@@ -73,7 +73,7 @@ bool export_one(const export_options &o, const std::string &symbol, const std::s
             std::fprintf(stderr, "tvl export: cannot load symbol %s from %s\n", symbol.c_str(), o.library.c_str());
             return false;
         }
-        // R12 unless asked otherwise, or unless the symbol holds entities only R2000 can hold.
+        // R12 unless asked otherwise, or unless the symbol holds what only R2000 can hold.
         const bool r2000 = o.dxf_version == "2000" || (o.dxf_version.empty() && dxf::needs_r2000(d));
         dxf::write_file_atomically(out, dxf::write_dxf(d, r2000 ? dxf::dxf_version::r2000 : dxf::dxf_version::r12));
         return true;
@@ -180,7 +180,7 @@ void add_export_command(CLI::App &app)
     cmd->add_flag("--all", o->all, "Every listed symbol, one file each in the output folder");
     cmd->add_option("--format", o->format, "dxf, obj or svg (default: from the output's extension; dxf for --all)");
     cmd->add_option("--dxf-version", o->dxf_version, "12 (AC1009) or 2000 (AC1015, with handles); default: 12, or 2000 for\n"
-                                            "symbols with entities R12 cannot hold (LWPOLYLINE, MTEXT, HATCH...)")
+                                            "symbols R12 cannot hold (LWPOLYLINE, MTEXT, subclass markers...)")
         ->check(CLI::IsMember({"12", "2000"}));
     cmd->add_option("--mode", o->mode, "Drawing mode for OBJ and SVG: full (default) or classic")
         ->check(CLI::IsMember({"full", "classic"}));

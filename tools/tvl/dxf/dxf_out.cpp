@@ -22,7 +22,7 @@ bool needs_r2000(const definition &d)
 {
     for (const definition::block &b : d.blocks)
         for (const chain &e : b.entities)
-            if (!r12_entity(e.type()))
+            if (!r12_entity(e.type()) || e.find(100))
                 return true;
     return false;
 }

@@ -14,8 +14,9 @@ enum class dxf_version { r12, r2000 };
 // that version requires.
 std::string write_dxf(const definition &d, dxf_version version);
 
-// Whether the definition holds entity types that R12 does not know (such as
-// LWPOLYLINE, MTEXT, ELLIPSE, HATCH, SPLINE), which only R2000 expresses.
+// Whether the definition holds what R12 cannot express: entity types it does
+// not know (LWPOLYLINE, MTEXT, ELLIPSE, HATCH, SPLINE...) or subclass markers
+// (group 100) of a drawing written by R2000 or later.
 bool needs_r2000(const definition &d);
 bool r12_entity(const std::string &type);
 
