@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
-# Builds the project and runs the main job on the bundled sample library:
-# lists its symbols and renders each of them to a PNG picture.
+# Builds the project and runs the main job on the bundled samples: lists the
+# sample library's symbols and writes the gallery of its symbols (a site to
+# open from disk) to build/samples/gallery/, printing the path of index.html.
+# When the bundled sample drawings (samples/drawings/*.dxf) are there, they are
+# packed into build/samples/drawings.tvl and get a section of their own.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 samples="$here/build/samples"
-lib="$samples/sample.tvl"
-colors="$samples/layer_colors.txt"
-out="$samples/png"
+tvl="$here/build/bin/tvl"
+libraries=("$samples/sample.tvl")
 
-echo "Symbols in $lib:"
-"$here/build/bin/tvl" list "$lib"
+shopt -s nullglob
+drawings=("$here"/samples/drawings/*.dxf)
+if ((${#drawings[@]})) && "$tvl" pack --help >/dev/null 2>&1; then
+  "$tvl" pack "$samples/drawings.tvl" "${drawings[@]}" --quiet
+  libraries+=("$samples/drawings.tvl")
+fi
 
-"$here/build/bin/tvl" render "$lib" --all -o "$out" --colors "$colors" --rotation 30 --tilt -25 --size 512
-"$here/build/bin/tvl" render "$lib" LAMP -o "$out/LAMP_window.png" --window 640x480 \
-  --rotation 30 --tilt -25 --colors "$colors" --background 202840
-echo "Pictures are in $out"
+echo "Symbols in ${libraries[0]}:"
+"$tvl" list "${libraries[0]}"
+
+# The last line on standard output is the path of index.html.
+"$tvl" gallery "${libraries[@]}" -o "$samples/gallery" --colors "$samples/layer_colors.txt"
