@@ -6,8 +6,8 @@
 #pragma once
 
 struct definition_limits {
-    long entities = 1000000;               // entities read, prototypes included
-    long bytes = 1024L * 1024 * 1024;      // records (and their texts) built, summed
+    long entities = 500000;                // entities read, prototypes included
+    long bytes = 256L * 1024 * 1024;       // records (and their texts) built, summed
     long entity_bytes = 64L * 1024 * 1024; // one entity's chain
     long cache_bytes = 256L * 1024 * 1024; // all chains the entity cache holds
 };

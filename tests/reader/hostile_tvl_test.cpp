@@ -45,10 +45,10 @@ TEST_F(TvlTest, APipeIsRefusedNotWaitedOn)
 // the host: the definition must fail at its bound with the reader's message.
 TEST_F(TvlTest, AFaceBombFailsAtTheDefinitionBound)
 {
-    const std::string library = save(face_bomb(1500000));
+    const std::string library = save(face_bomb(600000));
     const ToolRun r = tvl("scene " + library + " BOMB");
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("Symbol definition exceeds 1000000 entities."), std::string::npos) << r.err.substr(0, 300);
+    EXPECT_NE(r.err.find("Symbol definition exceeds 500000 entities."), std::string::npos) << r.err.substr(0, 300);
     EXPECT_EQ(r.out, "");
 }
 
