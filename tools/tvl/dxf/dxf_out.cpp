@@ -357,13 +357,17 @@ std::string write_dxf(const definition &d, dxf_version version)
     auto block = [&](std::size_t record, const std::string &name, int flags, const double *at,
                      const std::string &path, const std::vector<chain> *entities) {
         const std::string owner = t.modern() ? record_handles[record] : "";
-        t.pair(0, "BLOCK");
-        t.owned(owner);
-        if (t.modern())
-            t.pair(100, "AcDbEntity");
-        t.pair(8, "0");
-        if (t.modern())
-            t.pair(100, "AcDbBlockBegin");
+        // BLOCK and ENDBLK: on layer 0, with their markers in R2000.
+        auto head = [&](const char *type, const char *subclass) {
+            t.pair(0, type);
+            t.owned(owner);
+            if (t.modern())
+                t.pair(100, "AcDbEntity");
+            t.pair(8, "0");
+            if (t.modern())
+                t.pair(100, subclass);
+        };
+        head("BLOCK", "AcDbBlockBegin");
         t.pair(2, name);
         t.integer(70, flags);
         t.point(10, at, true);
@@ -371,13 +375,7 @@ std::string write_dxf(const definition &d, dxf_version version)
         t.pair(1, path);
         if (entities)
             write_entities(t, *entities, owner);
-        t.pair(0, "ENDBLK");
-        t.owned(owner);
-        if (t.modern())
-            t.pair(100, "AcDbEntity");
-        t.pair(8, "0");
-        if (t.modern())
-            t.pair(100, "AcDbBlockEnd");
+        head("ENDBLK", "AcDbBlockEnd");
     };
     if (t.modern()) {
         block(0, "*Model_Space", 0, origin, "", nullptr);

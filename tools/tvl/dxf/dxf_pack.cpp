@@ -72,14 +72,22 @@ std::string string_of(const record &r, int code, const std::string &fallback = "
     return p ? p->value : fallback;
 }
 
-// Table records by their stored (upper-case) names; the first of a name counts.
-std::map<std::string, const record *> by_name(const std::vector<record> &records)
+// The records of a table that the names pick, by stored (upper-case) name;
+// the first record of a name counts.
+std::vector<std::pair<std::string, const record *>> picked(const std::vector<record> &table,
+                                                           const std::set<std::string> &names)
 {
-    std::map<std::string, const record *> m;
-    for (const record &r : records)
+    std::map<std::string, const record *> by_name;
+    for (const record &r : table)
         if (const pair *name = r.find(2))
-            m.emplace(upper(name->value), &r);
-    return m;
+            by_name.emplace(upper(name->value), &r);
+    std::vector<std::pair<std::string, const record *>> out;
+    for (const std::string &n : names) {
+        const auto it = by_name.find(n);
+        if (it != by_name.end() && n.size() <= max_record_name)
+            out.emplace_back(n, it->second);
+    }
+    return out;
 }
 
 // Names that entities use through one group code.
@@ -199,16 +207,11 @@ void prepare(prepared_drawing &out, const pack_settings &settings, const std::ma
     collect(all, 7, style_names);
     if (std::any_of(all.begin(), all.end(), [](const tvlw::Entity &e) { return is_text_entity(e.type); }))
         style_names.insert("STANDARD");
-    const auto layers = by_name(d.layers);
-    for (const std::string &n : layer_names) {
-        const auto it = layers.find(n);
-        if (it == layers.end() || n.size() > max_record_name)
-            continue;
-        const record &r = *it->second;
+    for (const auto &[n, r] : picked(d.layers, layer_names)) {
         layer_fields f;
-        f.colour = integer_of(file, r, 62, 7);
-        f.flags = integer_of(file, r, 70, 0) & 0xFF;
-        f.linetype = string_of(r, 6, "CONTINUOUS");
+        f.colour = integer_of(file, *r, 62, 7);
+        f.flags = integer_of(file, *r, 70, 0) & 0xFF;
+        f.linetype = string_of(*r, 6, "CONTINUOUS");
         if (f.linetype.size() > max_layer_linetype) {
             out.notes.push_back("layer " + n + ": line type name longer than 32 characters, CONTINUOUS kept");
             f.linetype = "CONTINUOUS";
@@ -216,24 +219,18 @@ void prepare(prepared_drawing &out, const pack_settings &settings, const std::ma
         linetype_names.insert(upper(f.linetype));
         out.layers.emplace(n, f);
     }
-    const auto linetypes = by_name(d.linetypes);
-    for (const std::string &n : linetype_names) {
-        const auto it = linetypes.find(n);
-        // BYLAYER and BYBLOCK stand for the layer's and block's line type in every drawing.
-        if (it == linetypes.end() || n.size() > max_record_name || n == "BYLAYER" || n == "BYBLOCK")
-            continue;
+    // BYLAYER and BYBLOCK stand for the layer's and block's line type in every drawing.
+    linetype_names.erase("BYLAYER");
+    linetype_names.erase("BYBLOCK");
+    for (const auto &[n, r] : picked(d.linetypes, linetype_names)) {
         std::vector<double> elements;
-        for (const pair &p : it->second->groups)
+        for (const pair &p : r->groups)
             if (p.code == 49 && elements.size() < 32767)
                 elements.push_back(parse_real(file, p));
         out.linetypes.emplace(n, elements);
     }
-    const auto styles = by_name(d.styles);
-    for (const std::string &n : style_names) {
-        const auto it = styles.find(n);
-        if (it == styles.end() || n.size() > max_record_name)
-            continue;
-        const record &r = *it->second;
+    for (const auto &[n, rp] : picked(d.styles, style_names)) {
+        const record &r = *rp;
         style_fields f;
         f.style.name = n;
         f.style.height = real_of(file, r, 40, 0);
