@@ -55,8 +55,10 @@ void run(gallery_settings s)
     if (!r.error.empty())
         fail(r.error);
     std::fprintf(stderr, "tvl gallery: %ld symbols, %ld pictures drawn", r.symbols, r.rendered);
-    if (r.rendered > 0)
-        std::fprintf(stderr, " (%.1f ms each)", r.render_ms / static_cast<double>(r.rendered));
+    if (r.thumbnails > 0 && r.rendered > r.thumbnails)
+        std::fprintf(stderr, " (thumbnails %.1f ms, four views %.1f ms each)",
+                     r.thumbnail_ms / static_cast<double>(r.thumbnails),
+                     r.views_ms / static_cast<double>(r.rendered - r.thumbnails));
     std::fprintf(stderr, ", %ld from the cache", r.served - r.rendered);
     if (r.failed > 0)
         std::fprintf(stderr, ", %ld symbols could not be drawn", r.failed);

@@ -54,7 +54,8 @@ void work_share(const gallery_settings &settings, std::vector<site_library> &lib
         if (k == 0)
             show_progress(i + 1, items.size());
     }
-    std::fprintf(out, "counts\t%ld\t%ld\t%.3f\n", counts.rendered, counts.failed, counts.render_ms);
+    std::fprintf(out, "counts\t%ld\t%ld\t%.3f\t%.3f\n", counts.rendered, counts.thumbnails, counts.thumbnail_ms,
+                 counts.views_ms);
     viewer.DeleteObjects();
 }
 
@@ -66,12 +67,13 @@ bool merge_share(const std::string &text, std::vector<site_library> &libraries, 
     while (std::getline(in, line)) {
         std::size_t l = 0;
         std::size_t s = 0;
-        long rendered = 0;
-        long failed = 0;
-        double ms = 0;
-        if (std::sscanf(line.c_str(), "counts\t%ld\t%ld\t%lf", &rendered, &failed, &ms) == 3) {
-            result.rendered += rendered;
-            result.render_ms += ms;
+        drawing_counts c;
+        if (std::sscanf(line.c_str(), "counts\t%ld\t%ld\t%lf\t%lf", &c.rendered, &c.thumbnails, &c.thumbnail_ms,
+                        &c.views_ms) == 4) {
+            result.rendered += c.rendered;
+            result.thumbnails += c.thumbnails;
+            result.thumbnail_ms += c.thumbnail_ms;
+            result.views_ms += c.views_ms;
             return true;
         }
         if (std::sscanf(line.c_str(), "item\t%zu\t%zu", &l, &s) != 2 || l >= libraries.size() ||

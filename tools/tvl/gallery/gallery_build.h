@@ -11,7 +11,9 @@ struct gallery_result {
     long rendered = 0;   // pictures drawn
     long served = 0;     // pictures taken from the cache
     long failed = 0;     // symbols without pictures
-    double render_ms = 0.0;
+    long thumbnails = 0; // of the pictures drawn
+    double thumbnail_ms = 0.0;
+    double views_ms = 0.0;
 };
 
 gallery_result build_gallery(const gallery_settings &settings, const std::string &program);

@@ -114,22 +114,19 @@ void draw_symbol(cl_export_functions &viewer, const std::string &library, const 
         facts.has_extent = facts.loaded && viewer.GetSceneExtent(facts.low, facts.high) != 0;
         facts.view = automatic_view(viewer);
     }
-    if (loaded != 1) {
-        ++counts.failed;
-        return;
-    }
+    if (loaded != 1)
+        return; // the site marks it
     for (const wanted_picture &picture : pictures_of(facts, settings)) {
         const std::string path = cached_picture(stamped_library, facts, picture, settings, drawing);
         std::error_code error;
         if (std::filesystem::exists(path, error))
             continue;
         const auto start = std::chrono::steady_clock::now();
-        if (!draw_picture(viewer, picture, path)) {
-            ++counts.failed;
-            return;
-        }
-        counts.render_ms +=
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (!draw_picture(viewer, picture, path))
+            return; // missing from the cache: the site marks the symbol
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        (picture.role == "thumb" ? counts.thumbnail_ms : counts.views_ms) += ms;
+        counts.thumbnails += picture.role == "thumb" ? 1 : 0;
         ++counts.rendered;
     }
 }

@@ -10,8 +10,9 @@ class cl_export_functions;
 
 struct drawing_counts {
     long rendered = 0;      // pictures drawn into the cache
-    long failed = 0;        // symbols that could not be loaded or drawn
-    double render_ms = 0.0; // time spent rendering and writing those pictures
+    long thumbnails = 0;    // of the pictures drawn
+    double thumbnail_ms = 0.0; // time spent rendering and writing thumbnails
+    double views_ms = 0.0;     // and pictures of four views
 };
 
 // A viewer set up for the gallery's pictures (one per process: its state is process-wide).
