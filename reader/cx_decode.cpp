@@ -79,11 +79,27 @@ inline int halving_point(cx_model &m, unsigned node, int lo, int end, unsigned t
     return j;
 }
 
+// if_set when bit is 1, else if_clear, by a conditional move: the bits of a
+// compressed buffer are as good as random, so a branch would be mispredicted
+// half the time (compilers do not always see that).
+inline unsigned pick(unsigned bit, unsigned if_set, unsigned if_clear)
+{
+#if defined(__GNUC__) && defined(__x86_64__)
+    asm("test %[bit], %[bit]\n\tcmovnz %[set], %[out]"
+        : [out] "+r"(if_clear)
+        : [bit] "r"(bit), [set] "r"(if_set)
+        : "cc");
+    return if_clear;
+#else
+    const unsigned take = 0u - bit;
+    return (if_set & take) | (if_clear & ~take);
+#endif
+}
+
 // The halving walk over the prefix sums.  The ranks still in play are
 // [lo, end), base is the mass below lo and w the mass of the interval.  The walk
 // goes on only while w exceeds the count at lo, so every step splits the
-// interval into two non-empty parts.  The bit read is as good as random, so a
-// step takes either side without a branch.
+// interval into two non-empty parts; a step takes either side without a branch.
 int walk_prefix_sums(cx_model &m, bit_reader &in)
 {
     unsigned lo = 0;
@@ -100,11 +116,10 @@ int walk_prefix_sums(cx_model &m, bit_reader &in)
         if (!in.read(1, bit))
             return -1;
         node = 2 * node + bit;
-        const unsigned take = 0u - bit; // all ones for a 1 bit
-        lo = (j & take) | (lo & ~take);
-        end = (end & take) | (j & ~take);
-        base = (at_j & take) | (base & ~take);
-        w = ((w - sum) & take) | (sum & ~take);
+        lo = pick(bit, j, lo);
+        end = pick(bit, end, j);
+        base = pick(bit, at_j, base);
+        w = pick(bit, w - sum, sum);
         if (lo >= static_cast<unsigned>(cx_model::symbols))
             return -1;
     } while (m.freq[lo] < w);
