@@ -82,6 +82,53 @@ TEST(VorstepSplineFaces, RationalPatchWrittenAcrossAndMirrored)
     }
 }
 
+// A cylinder whose side is a rational spline surface closed round its axis
+// (as lofts between two circles come): its two circles go round the
+// surface's closed direction and bound a band.  The net is written with its
+// closed direction as u, or as v.
+TEST(VorstepSplineFaces, BandRoundAClosedSplineSurface)
+{
+    const double w = std::sqrt(0.5), h = 2;
+    const double ring[9][3] = {{1, 0, 1}, {1, 1, w}, {0, 1, 1}, {-1, 1, w}, {-1, 0, 1},
+                               {-1, -1, w}, {0, -1, 1}, {1, -1, w}, {1, 0, 1}};
+    const std::vector<std::pair<double, int>> round = {{0, 2}, {0.25, 2}, {0.5, 2}, {0.75, 2}, {1, 2}}, straight = {{0, 1}, {1, 1}};
+    for (bool round_in_u : {true, false})
+        for (bool pcurves : {false, true}) {
+            SCOPED_TRACE(round_in_u ? "closed in u" : "closed in v");
+            SCOPED_TRACE(pcurves ? "with pcurves" : "without pcurves");
+            std::vector<double> net;
+            for (int i = 0; i < (round_in_u ? 9 : 2); ++i)
+                for (int j = 0; j < (round_in_u ? 2 : 9); ++j) {
+                    const double *c = ring[round_in_u ? i : j];
+                    double z = h * (round_in_u ? j : i);
+                    net.insert(net.end(), {c[0] * c[2], c[1] * c[2], z * c[2], c[2]});
+                }
+            // Controls are written unweighted.
+            for (std::size_t k = 0; k < net.size(); k += 4)
+                for (int c = 0; c < 3; ++c)
+                    net[k + static_cast<std::size_t>(c)] /= net[k + 3];
+            sat_builder b(21500);
+            int A = b.vertex({1, 0, 0}), B = b.vertex({1, 0, h});
+            int low = b.circle(A, {0, 0, 0}, {0, 0, 1}, {1, 0, 0}), high = b.circle(B, {0, 0, h}, {0, 0, 1}, {1, 0, 0});
+            auto line = [&](v2 from, v2 to) {
+                if (!pcurves)
+                    return -1;
+                if (!round_in_u)
+                    std::swap(from.u, from.v), std::swap(to.u, to.v);
+                return b.pcurve(1, {{0, 1}, {1, 1}}, {from.u, from.v, to.u, to.v});
+            };
+            std::string side = round_in_u ? sat_builder::spline(2, 1, round, straight, net, true)
+                                          : sat_builder::spline(1, 2, straight, round, net, true);
+            if (!round_in_u)
+                side.replace(side.find("forward"), 7, "reversed");
+            b.face(sat_builder::plane({0, 0, 0}, {0, 0, -1}, {1, 0, 0}), {{{low, true}}});
+            b.face(sat_builder::plane({0, 0, h}, {0, 0, 1}, {1, 0, 0}), {{{high, false}}});
+            b.face(side, {{{low, false, line({0, 0}, {1, 0})}}, {{high, true, line({1, 1}, {0, 1})}}});
+            mesh_check m = mesh_text(b.text());
+            expect_closed_solid(m, pi * h, 2 * pi + 2 * pi * h);
+        }
+}
+
 TEST(VorstepSplineFaces, SurfaceEvaluationMatchesItsBernsteinForm)
 {
     patch p = bump();

@@ -103,8 +103,14 @@ bspline_surface bspline_surface::transposed_net() const
     return t;
 }
 
-v2 bspline_surface::settle(v3 target, v2 uv) const
+v2 bspline_surface::settle(v3 target, v2 uv, bool round_u, bool round_v) const
 {
+    auto keep = [](double t, double lo, double hi, bool round) {
+        if (!round)
+            return std::clamp(t, lo, hi);
+        double r = std::fmod(t - lo, hi - lo);
+        return lo + (r < 0 ? r + (hi - lo) : r);
+    };
     for (int it = 0; it < 30; ++it) {
         v3 p, du, dv;
         eval(uv, p, du, dv);
@@ -116,7 +122,7 @@ v2 bspline_surface::settle(v3 target, v2 uv) const
         double x = (c * dot(du, d) - b * dot(dv, d)) / det, y = (a * dot(dv, d) - b * dot(du, d)) / det;
         if (!std::isfinite(x) || !std::isfinite(y))
             break;
-        v2 next{std::clamp(uv.u + x, u_start(), u_end()), std::clamp(uv.v + y, v_start(), v_end())};
+        v2 next{keep(uv.u + x, u_start(), u_end(), round_u), keep(uv.v + y, v_start(), v_end(), round_v)};
         double moved = std::fabs(next.u - uv.u) + std::fabs(next.v - uv.v);
         uv = next;
         if (moved <= 1e-14 * (u_end() - u_start() + v_end() - v_start()))

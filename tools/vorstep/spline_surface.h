@@ -26,8 +26,9 @@ struct bspline_surface {
     // The same net read with u running fastest instead of v.
     bspline_surface transposed_net() const;
     // The parameters of the surface point nearest to p, by Newton steps from
-    // `uv`, kept within the parameter range.
-    v2 settle(v3 p, v2 uv) const;
+    // `uv`, kept within the parameter range: a direction in which the surface
+    // closes (`round_u`, `round_v`) is gone round, others end at their ends.
+    v2 settle(v3 p, v2 uv, bool round_u = false, bool round_v = false) const;
 };
 
 // Reads "nubs|nurbs degree_u degree_v [closure and singularity words]
