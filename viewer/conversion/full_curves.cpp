@@ -29,13 +29,13 @@ bool finite(const fpt &p)
 
 } // namespace
 
-std::vector<fpt> arc_points(const fm_pen &pen, const fpt &centre, double radius, double start,
+std::vector<fpt> arc_points(const fpt &centre, double radius, double start,
                             double sweep)
 {
     std::vector<fpt> out;
     if (!std::isfinite(radius) || !std::isfinite(start) || !std::isfinite(sweep) || !finite(centre))
         return out;
-    const int n = curve_segments(pen, sweep, radius);
+    const int n = curve_segments(sweep);
     out.reserve(static_cast<std::size_t>(n) + 1);
     for (int i = 0; i <= n; ++i) {
         const double a = start + sweep * i / n;
@@ -44,14 +44,14 @@ std::vector<fpt> arc_points(const fm_pen &pen, const fpt &centre, double radius,
     return out;
 }
 
-std::vector<fpt> ellipse_points(const fm_pen &pen, const fpt &centre, const fpt &major,
+std::vector<fpt> ellipse_points(const fpt &centre, const fpt &major,
                                 const fpt &minor, double start, double sweep)
 {
     std::vector<fpt> out;
     if (!std::isfinite(start) || !std::isfinite(sweep) || !finite(centre) || !finite(major) ||
         !finite(minor))
         return out;
-    const int n = curve_segments(pen, sweep, fpt_length(major));
+    const int n = curve_segments(sweep);
     out.reserve(static_cast<std::size_t>(n) + 1);
     for (int i = 0; i <= n; ++i) {
         const double t = start + sweep * i / n;
@@ -60,7 +60,7 @@ std::vector<fpt> ellipse_points(const fm_pen &pen, const fpt &centre, const fpt 
     return out;
 }
 
-std::vector<fpt> bulge_points(const fm_pen &pen, const fpt &a, const fpt &b, double bulge)
+std::vector<fpt> bulge_points(const fpt &a, const fpt &b, double bulge)
 {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
@@ -74,7 +74,7 @@ std::vector<fpt> bulge_points(const fm_pen &pen, const fpt &a, const fpt &b, dou
     const fpt middle{(a.x + b.x) / 2.0, (a.y + b.y) / 2.0, a.z};
     const fpt centre{middle.x - dy / chord * offset, middle.y + dx / chord * offset, a.z};
     const double start = std::atan2(a.y - centre.y, a.x - centre.x);
-    std::vector<fpt> out = arc_points(pen, centre, radius, start, sweep);
+    std::vector<fpt> out = arc_points(centre, radius, start, sweep);
     if (out.size() >= 2) {
         out.front() = a;
         out.back() = {b.x, b.y, a.z};
@@ -187,7 +187,7 @@ void full_circle(const fm_entity &e, const fm_pen &pen)
     const fm_pen p = pen_in_ocs(pen, e);
     fpt centre = e.Point(10);
     centre.z += e.Real(38);
-    std::vector<fpt> ring = arc_points(p, centre, e.Real(40), 0.0, two_pi);
+    std::vector<fpt> ring = arc_points(centre, e.Real(40), 0.0, two_pi);
     if (ring.empty())
         return;
     ring.pop_back();
@@ -209,7 +209,7 @@ void full_arc(const fm_entity &e, const fm_pen &pen)
     fpt centre = e.Point(10);
     centre.z += e.Real(38);
     const double start = e.Angle(50);
-    pen_path(p, arc_points(p, centre, e.Real(40), start, ccw_sweep(start, e.Angle(51))), false);
+    pen_path(p, arc_points(centre, e.Real(40), start, ccw_sweep(start, e.Angle(51))), false);
 }
 
 void full_ellipse(const fm_entity &e, const fm_pen &pen)
@@ -224,7 +224,7 @@ void full_ellipse(const fm_entity &e, const fm_pen &pen)
     const double start = e.Real(41, 0.0);
     double end = e.Real(42, two_pi);
     double sweep = std::fabs(end - start - two_pi) < 1e-12 ? two_pi : ccw_sweep(start, end);
-    pen_path(pen, ellipse_points(pen, centre, major, minor, start, sweep), false);
+    pen_path(pen, ellipse_points(centre, major, minor, start, sweep), false);
 }
 
 void full_spline(const fm_entity &e, const fm_pen &pen)

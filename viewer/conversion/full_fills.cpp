@@ -57,7 +57,7 @@ void append(loop &out, const std::vector<fpt> &points)
     out.insert(out.end(), points.begin() + static_cast<long>(skip), points.end());
 }
 
-bool polyline_path(group_cursor &c, const fm_pen &pen, loop &out)
+bool polyline_path(group_cursor &c, loop &out)
 {
     const fm_group *has_bulge = c.Take(72);
     c.Take(73); // closed: a boundary is closed either way
@@ -75,7 +75,7 @@ bool polyline_path(group_cursor &c, const fm_pen &pen, loop &out)
     for (std::size_t i = 0; i < vertices.size(); ++i) {
         const auto &[a, bulge] = vertices[i];
         const fpt &b = vertices[(i + 1) % vertices.size()].first;
-        std::vector<fpt> points = bulge_points(pen, a, b, bulge);
+        std::vector<fpt> points = bulge_points(a, b, bulge);
         points.pop_back();
         append(out, points);
     }
@@ -91,7 +91,7 @@ std::vector<fpt> oriented(std::vector<fpt> points, bool ccw)
     return points;
 }
 
-bool arc_edge(group_cursor &c, const fm_pen &pen, loop &out)
+bool arc_edge(group_cursor &c, loop &out)
 {
     const fm_group *centre = c.Take(10), *radius = c.Take(40), *start = c.Take(50),
                    *end = c.Take(51), *ccw = c.Take(73);
@@ -107,7 +107,7 @@ bool arc_edge(group_cursor &c, const fm_pen &pen, loop &out)
         sweep = two_pi;
     else if (sweep <= 0.0)
         sweep = std::fmod(sweep, two_pi) + two_pi;
-    append(out, oriented(arc_points(pen, centre->point, radius->point.x, s, sweep), forward));
+    append(out, oriented(arc_points(centre->point, radius->point.x, s, sweep), forward));
     return true;
 }
 
@@ -117,7 +117,7 @@ double angle_to_parameter(double angle, double ratio)
     return std::atan2(std::sin(angle) / (ratio != 0.0 ? ratio : 1.0), std::cos(angle));
 }
 
-bool ellipse_edge(group_cursor &c, const fm_pen &pen, loop &out)
+bool ellipse_edge(group_cursor &c, loop &out)
 {
     const fm_group *centre = c.Take(10), *major = c.Take(11), *ratio = c.Take(40),
                    *start = c.Take(50), *end = c.Take(51), *ccw = c.Take(73);
@@ -136,7 +136,7 @@ bool ellipse_edge(group_cursor &c, const fm_pen &pen, loop &out)
     else if (sweep <= 0.0)
         sweep += two_pi;
     const fpt minor = fpt{-major->point.y, major->point.x, 0.0} * r;
-    append(out, oriented(ellipse_points(pen, centre->point, major->point, minor, s, sweep), forward));
+    append(out, oriented(ellipse_points(centre->point, major->point, minor, s, sweep), forward));
     return true;
 }
 
@@ -182,7 +182,7 @@ bool spline_edge(group_cursor &c, loop &out)
     return true;
 }
 
-bool edge_path(group_cursor &c, const fm_pen &pen, loop &out)
+bool edge_path(group_cursor &c, loop &out)
 {
     const long count = bounded_count(c.Take(93), c);
     if (count < 0)
@@ -200,8 +200,8 @@ bool edge_path(group_cursor &c, const fm_pen &pen, loop &out)
                 append(out, {a->point, b->point});
             break;
         }
-        case 2: ok = arc_edge(c, pen, out); break;
-        case 3: ok = ellipse_edge(c, pen, out); break;
+        case 2: ok = arc_edge(c, out); break;
+        case 3: ok = ellipse_edge(c, out); break;
         case 4: ok = spline_edge(c, out); break;
         default: ok = false; break;
         }
@@ -215,7 +215,7 @@ bool edge_path(group_cursor &c, const fm_pen &pen, loop &out)
 
 // The boundary loops in the hatch's own (object) coordinates; loops read
 // before a damaged one are kept.
-std::vector<loop> boundary_loops(const fm_entity &e, const fm_pen &pen)
+std::vector<loop> boundary_loops(const fm_entity &e)
 {
     std::vector<loop> loops;
     group_cursor c(e.groups);
@@ -228,7 +228,7 @@ std::vector<loop> boundary_loops(const fm_entity &e, const fm_pen &pen)
         if (!flags)
             break;
         loop path;
-        const bool ok = (flags->number & 2) ? polyline_path(c, pen, path) : edge_path(c, pen, path);
+        const bool ok = (flags->number & 2) ? polyline_path(c, path) : edge_path(c, path);
         if (!ok)
             break;
         for (fpt &p : path)
@@ -322,7 +322,7 @@ void full_solid(const fm_entity &e, const fm_pen &pen)
 void full_hatch(const fm_entity &e, const fm_pen &pen)
 {
     const fm_pen p = pen_in_ocs(pen, e);
-    std::vector<loop> loops = boundary_loops(e, p);
+    std::vector<loop> loops = boundary_loops(e);
     std::size_t points = 0;
     const bool solid = e.Number(70) == 1;
     if (solid && finite_loops(loops, points) && points <= max_fill_points) {

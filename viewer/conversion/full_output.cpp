@@ -131,11 +131,10 @@ void pen_point(const fm_pen &pen, const fpt &p)
     scene_add_point(w.x, w.y, w.z, pen.layer);
 }
 
-int curve_segments(const fm_pen &, double radians, double)
+int curve_segments(double radians)
 {
     const double turn = std::fabs(radians);
     if (!std::isfinite(turn))
         return 2;
-    const int n = static_cast<int>(std::ceil(turn / two_pi * 72.0));
-    return std::clamp(n, 2, 720);
+    return static_cast<int>(std::clamp(std::ceil(turn / two_pi * 72.0), 2.0, 720.0));
 }

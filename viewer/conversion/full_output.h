@@ -26,7 +26,6 @@ void pen_triangle(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c);
 void pen_quad(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c, const fpt &d);
 void pen_point(const fm_pen &pen, const fpt &p);
 
-// Segments for a curve turning through `radians` at `radius` (own units), so
-// that the chords stay close to the curve at the pen's scale: 72 for a full
-// circle of ordinary size, at least 2, at most 720.
-int curve_segments(const fm_pen &pen, double radians, double radius);
+// Segments for a curve turning through `radians`: 72 for a full circle, as
+// in the classic mode, as many in proportion for less, at least 2.
+int curve_segments(double radians);

@@ -62,7 +62,7 @@ void draw_vertices(const fm_pen &pen, const std::vector<vertex> &vertices, bool 
     for (std::size_t i = 0; i < segments; ++i) {
         const vertex &a = vertices[i];
         const vertex &b = vertices[(i + 1) % count];
-        const std::vector<fpt> points = bulge_points(pen, a.p, b.p, a.bulge);
+        const std::vector<fpt> points = bulge_points(a.p, b.p, a.bulge);
         if ((a.start_width > 0.0 || a.end_width > 0.0) && std::isfinite(a.start_width) &&
             std::isfinite(a.end_width)) {
             flush();
