@@ -4,7 +4,6 @@ every thumbnail shows, the search box filters as the user types, the keys work
 and a symbol page opens.  Screenshots are kept in the artefacts folder.
 
 Exits 77 (skipped) when Chromium, its driver or Selenium is missing."""
-import argparse
 import os
 import pathlib
 import shutil
@@ -12,13 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-
-def parse_arguments():
-    p = argparse.ArgumentParser(description=__doc__)
-    p.add_argument("--tvl", required=True)
-    p.add_argument("--library", required=True)
-    p.add_argument("--artifacts", required=True)
-    return p.parse_args()
+from checks import Checks, test_arguments
 
 
 def start_browser():
@@ -37,16 +30,6 @@ def start_browser():
                 "--window-size=1100,900", "--hide-scrollbars"):
         options.add_argument(arg)
     return webdriver.Chrome(service=Service(driver), options=options)
-
-
-class Checks:
-    def __init__(self):
-        self.failed = []
-
-    def expect(self, ok, what):
-        print(("ok   " if ok else "FAIL ") + what)
-        if not ok:
-            self.failed.append(what)
 
 
 def visible_names(browser):
@@ -71,7 +54,7 @@ def broken_images(browser):
 
 
 def main():
-    args = parse_arguments()
+    args = test_arguments(__doc__)
     artifacts = pathlib.Path(args.artifacts)
     artifacts.mkdir(parents=True, exist_ok=True)
     browser = start_browser()
@@ -166,8 +149,7 @@ def main():
     finally:
         browser.quit()
         shutil.rmtree(work, ignore_errors=True)
-    print("%d checks failed" % len(checks.failed) if checks.failed else "all checks passed")
-    return 1 if checks.failed else 0
+    return checks.status()
 
 
 if __name__ == "__main__":

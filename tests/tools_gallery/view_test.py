@@ -6,7 +6,6 @@ screenshots are kept as PNG files in the artefacts folder.
 
 Exits 77 (skipped) when Xvfb, xdotool or xwd is missing or tvl was built
 without its window."""
-import argparse
 import os
 import pathlib
 import shutil
@@ -16,13 +15,7 @@ import sys
 import time
 import zlib
 
-
-def parse_arguments():
-    p = argparse.ArgumentParser(description=__doc__)
-    p.add_argument("--tvl", required=True)
-    p.add_argument("--library", required=True)
-    p.add_argument("--artifacts", required=True)
-    return p.parse_args()
+from checks import Checks, test_arguments, wait_for
 
 
 class Screenshot:
@@ -63,28 +56,8 @@ class Screenshot:
         pathlib.Path(path).write_bytes(png)
 
 
-class Checks:
-    def __init__(self):
-        self.failed = []
-
-    def expect(self, ok, what):
-        print(("ok   " if ok else "FAIL ") + what)
-        if not ok:
-            self.failed.append(what)
-
-
 def xdotool(*args):
     return subprocess.run(["xdotool", *args], capture_output=True, text=True, env=os.environ).stdout.strip()
-
-
-def wait_for(condition, seconds=15.0):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    return condition()
 
 
 def start_display():
@@ -101,7 +74,7 @@ def start_display():
 
 
 def main():
-    args = parse_arguments()
+    args = test_arguments(__doc__)
     artifacts = pathlib.Path(args.artifacts)
     artifacts.mkdir(parents=True, exist_ok=True)
     if not all(shutil.which(p) for p in ("Xvfb", "xdotool", "xwd")):
@@ -184,8 +157,7 @@ def main():
             view.wait()
         server.terminate()
         server.wait()
-    print("%d checks failed" % len(checks.failed) if checks.failed else "all checks passed")
-    return 1 if checks.failed else 0
+    return checks.status()
 
 
 if __name__ == "__main__":

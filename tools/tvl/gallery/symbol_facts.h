@@ -30,7 +30,7 @@ struct symbol_facts {
 };
 
 // Fills name, delivered, definition, layers, counts and nested by asking the
-// reader for the definition (registers the reader's callbacks for the call).
+// reader for the definition.
 void read_definition(const std::string &library, const std::string &symbol, symbol_facts &facts);
 
 // The listed symbol names of a library; empty when it cannot be read.

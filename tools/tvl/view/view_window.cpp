@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "gallery/symbol_facts.h"
 #include "picture_area.h"
 #include "reader_messages.h"
 #include "tavrel_viewer.h"
@@ -159,21 +160,6 @@ private:
     bool full_ = true;
 };
 
-std::vector<std::string> listed_names(const std::string &library)
-{
-    cl_export_functions viewer;
-    viewer.SetLibrary(library.c_str());
-    CStringArray names;
-    {
-        const reader_messages_to_stderr redirect;
-        viewer.GetBlockList(&names);
-    }
-    std::vector<std::string> list;
-    for (std::ptrdiff_t i = 0; i < names.GetSize(); ++i)
-        list.push_back(names[i].str());
-    return list;
-}
-
 } // namespace
 
 int run_view_window(const view_options &options)
@@ -183,7 +169,7 @@ int run_view_window(const view_options &options)
         std::fprintf(stderr, "tvl view: no display: set DISPLAY to an X server\n");
         return 1;
     }
-    const std::vector<std::string> names = listed_names(options.library);
+    const std::vector<std::string> names = list_symbols(options.library);
     if (names.empty()) {
         std::fprintf(stderr, "tvl view: no symbols listed in %s\n", options.library.c_str());
         return 1;
