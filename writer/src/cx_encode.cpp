@@ -101,8 +101,17 @@ std::vector<std::uint8_t> cx_encode(const std::uint8_t *plain, std::size_t n, in
 
     Matcher matcher(plain, n, method == 0 ? 257 : 258);
     std::size_t pos = 0;
+    bool inserted = false; // pos already went into the matcher (a match was put off)
     while (pos < n) {
-        const Match m = matcher.find(pos);
+        Match m = matcher.find(pos);
+        if (m.length > 0) {
+            // Put the match off by one byte when the next byte starts a longer one.
+            if (!inserted)
+                matcher.insert(pos);
+            inserted = true;
+            if (pos + 1 < n && matcher.find(pos + 1).length > m.length)
+                m = Match{};
+        }
         if (m.length == 0) {
             out.bit(0);
             if (method == 3) {
@@ -113,7 +122,9 @@ std::vector<std::uint8_t> cx_encode(const std::uint8_t *plain, std::size_t n, in
             } else {
                 out.put(plain[pos], 8);
             }
-            matcher.insert(pos);
+            if (!inserted)
+                matcher.insert(pos);
+            inserted = false;
             ++pos;
         } else {
             out.bit(1);
@@ -144,8 +155,9 @@ std::vector<std::uint8_t> cx_encode(const std::uint8_t *plain, std::size_t n, in
                 lengths.encode(static_cast<int>(m.length - 2), out);
             }
             out.put(low, 8);
-            for (std::size_t k = 0; k < m.length; ++k)
+            for (std::size_t k = 1; k < m.length; ++k)
                 matcher.insert(pos + k);
+            inserted = false;
             pos += m.length;
         }
         if (out.size() > max_buffer)
