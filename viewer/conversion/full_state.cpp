@@ -7,6 +7,7 @@
 #include "conversion/conversion_state.h"
 #include "conversion/drawing_mode.h"
 #include "conversion/full_draw.h"
+#include "conversion/stroke_font.h"
 
 cl_full_state::cl_full_state() = default;
 cl_full_state::~cl_full_state() = default;
@@ -15,7 +16,9 @@ cl_full_state &cl_full_state::operator=(cl_full_state &&) noexcept = default;
 
 void cl_full_state::Reset()
 {
+    auto kept_fonts = std::move(fonts);
     *this = cl_full_state();
+    fonts = std::move(kept_fonts);
     line_types_on = drawing_mode == drawing_mode_full_line_types;
 }
 

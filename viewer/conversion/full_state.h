@@ -12,6 +12,7 @@
 #include "conversion/full_entity.h"
 
 class cl_full_drawer;
+class cl_stroke_font;
 
 struct fm_layer {
     long color = 7; // negative: the layer is off
@@ -64,6 +65,9 @@ struct cl_full_state {
 
     // Dashes of the entities' line types (the mode's option; off: solid).
     bool line_types_on = false;
+
+    // Stroke fonts by file name, read once: they outlive the load.
+    std::map<std::string, std::shared_ptr<const cl_stroke_font>> fonts;
 
     // Problems already reported in this load.
     std::set<std::string> notes;

@@ -28,7 +28,12 @@ const fm_text_style *style_of(const fm_entity &e)
 
 std::shared_ptr<const cl_stroke_font> font_of(const fm_text_style *style)
 {
-    return stroke_font_for(style ? style->font : std::string());
+    const std::string file = stroke_font_file(style ? style->font : std::string());
+    auto &fonts = full_state().fonts;
+    const auto found = fonts.find(file);
+    if (found != fonts.end())
+        return found->second;
+    return fonts[file] = find_stroke_font(file);
 }
 
 double text_width(const cl_stroke_font &font, const std::string &text)

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 
 namespace {
 
@@ -139,21 +138,12 @@ std::string stroke_font_file(const std::string &style_font)
     return "rowmans.jhf";
 }
 
-std::shared_ptr<const cl_stroke_font> stroke_font_for(const std::string &style_font)
+std::shared_ptr<const cl_stroke_font> find_stroke_font(const std::string &file)
 {
-    // Fonts are read once per process and never change.
-    static std::map<std::string, std::shared_ptr<const cl_stroke_font>> loaded;
-    const std::string file = stroke_font_file(style_font);
-    if (const auto found = loaded.find(file); found != loaded.end())
-        return found->second;
-    std::shared_ptr<const cl_stroke_font> result;
     for (const std::string &folder : font_folders()) {
         auto font = std::make_shared<cl_stroke_font>();
-        if (font->Load(folder + "/" + file) || font->Load(folder + "/rowmans.jhf")) {
-            result = font;
-            break;
-        }
+        if (font->Load(folder + "/" + file) || font->Load(folder + "/rowmans.jhf"))
+            return font;
     }
-    loaded.emplace(file, result);
-    return result;
+    return nullptr;
 }

@@ -31,11 +31,11 @@ private:
     stroke_glyph specials_[3];
 };
 
-// The font for a text style's font file name ("txt", "romand.shx",
-// "ARIAL.TTF", ...): a Hershey font of the matching look, searched in the
-// installed font folders (and $SKELVANE_HERSHEY_DIR).  Null when none is
-// installed: text is then not drawn.
-std::shared_ptr<const cl_stroke_font> stroke_font_for(const std::string &style_font);
-
-// The Hershey file name (without folder) a style's font maps to.
+// The Hershey file (name without folder) for a text style's font file name
+// ("txt", "romand.shx", "ARIAL.TTF", ...): a font of the matching look.
 std::string stroke_font_file(const std::string &style_font);
+
+// Reads the font file from the installed font folders ($SKELVANE_HERSHEY_DIR
+// first), falling back to the plain roman font.  Null when none is installed:
+// text is then not drawn.
+std::shared_ptr<const cl_stroke_font> find_stroke_font(const std::string &file);
