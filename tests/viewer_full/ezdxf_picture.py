@@ -8,7 +8,7 @@ with its Matplotlib back end), and the overlap of two pictures' drawn pixels.
 overlap prints "ours_in_theirs theirs_in_ours": the share of one picture's
 drawn pixels that lie within --reach pixels of a drawn pixel of the other,
 after both drawings are framed alike (each cropped to its drawn pixels and
-scaled into the same square, keeping its proportions).
+scaled into the middle of the same square, keeping its proportions).
 """
 import argparse
 import sys
@@ -51,8 +51,8 @@ def drawn(path):
 
 
 def framed(mask, size):
-    """The drawn pixels cropped and scaled into size x size, proportions kept;
-    a target pixel is drawn when any source pixel under it is."""
+    """The drawn pixels cropped and scaled into the middle of size x size,
+    proportions kept; a target pixel is drawn when any source pixel under it is."""
     ys, xs = np.nonzero(mask)
     out = np.zeros((size, size), dtype=bool)
     if len(xs) == 0:
@@ -62,7 +62,9 @@ def framed(mask, size):
     scale = size / max(h, w)
     nh, nw = max(1, round(h * scale)), max(1, round(w * scale))
     scaled = Image.fromarray(crop.astype(np.uint8) * 255).resize((nw, nh), Image.BOX)
-    out[:nh, :nw] = np.asarray(scaled) > 0
+    # Centred: a pixel more or less of extent on one side does not shift the rest.
+    top, left = (size - nh) // 2, (size - nw) // 2
+    out[top:top + nh, left:left + nw] = np.asarray(scaled) > 0
     return out
 
 
