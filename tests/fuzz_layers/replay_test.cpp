@@ -10,6 +10,7 @@
 #include "bridge/fuzz_target.h"
 #include "cx/fuzz_target.h"
 #include "entities/fuzz_target.h"
+#include "roundtrip/fuzz_target.h"
 #include "viewer/fuzz_targets.h"
 
 namespace {
@@ -40,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(Layers, Replay,
                          ::testing::Values(harness{"cx", cx_fuzz_one}, harness{"entities", entities_fuzz_one},
                                            harness{"callbacks", callbacks_fuzz_one},
                                            harness{"colors", colors_fuzz_one}, harness{"faces", faces_fuzz_one},
-                                           harness{"bridge", bridge_fuzz_one}),
+                                           harness{"bridge", bridge_fuzz_one},
+                                           harness{"roundtrip", roundtrip_fuzz_one}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
