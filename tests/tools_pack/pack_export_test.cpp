@@ -227,4 +227,13 @@ TEST_F(pack_export, SvgAndObjOfTheScene)
     EXPECT_FALSE(std::filesystem::exists(path("nope.svg")));
 }
 
+TEST_F(pack_export, SymbolNamesCannotLeadFilesOutOfTheFolder)
+{
+    const std::string lib = library({{"../ESCAPE", {make("LINE")(8, "0")(10, tvlw::Point{0, 0, 0})(11, tvlw::Point{1, 1, 0})}}});
+    const tvl_result r = tvl({"export", lib, "--all", "-o", path("out"), "--format", "svg", "--mode", "classic"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(path("out/_.._ESCAPE.svg")));
+    EXPECT_FALSE(std::filesystem::exists(path("ESCAPE.svg")));
+}
+
 } // namespace

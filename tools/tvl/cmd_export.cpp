@@ -100,6 +100,18 @@ bool export_one(const export_options &o, const std::string &symbol, const std::s
     return true;
 }
 
+// A symbol's file in the output folder: names come from the library, so
+// separators and a leading dot cannot lead the file elsewhere.
+std::string file_name_for(std::string name, const std::string &format)
+{
+    for (char &c : name)
+        if (c == '/' || c == '\\' || c == '\0')
+            c = '_';
+    if (name.empty() || name[0] == '.')
+        name.insert(0, "_");
+    return name + "." + format;
+}
+
 std::vector<std::string> symbol_names(const std::string &library)
 {
     std::vector<std::string> names;
@@ -151,7 +163,7 @@ void run(const export_options &o)
         const bool progress = !o.quiet && isatty(STDERR_FILENO);
         std::size_t failed = 0, done = 0;
         for (const std::string &name : names) {
-            if (!export_one(o, name, (fs::path(o.output) / (name + "." + format)).string(), format))
+            if (!export_one(o, name, (fs::path(o.output) / file_name_for(name, format)).string(), format))
                 ++failed;
             if (progress)
                 std::fprintf(stderr, "\rtvl export: %zu/%zu symbols", ++done, names.size());

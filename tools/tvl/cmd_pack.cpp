@@ -168,6 +168,8 @@ void run(const pack_options &o)
     } catch (const std::exception &e) {
         fail(std::string("cannot make the library: ") + e.what());
     }
+    if (bytes.size() > 0x7FFFFFFFu) // offsets in the library are signed 32-bit
+        fail("the library would be larger than 2 GB; pack the drawings into several libraries");
     try {
         dxf::write_file_atomically(output, std::string(bytes.begin(), bytes.end()));
     } catch (const std::exception &e) {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 
 namespace dxf {
 
@@ -173,6 +174,10 @@ drawing read_drawing(const std::string &file)
 {
     drawing d;
     d.file = file;
+    std::error_code ec;
+    if (std::filesystem::file_size(file, ec) > max_drawing_bytes && !ec)
+        throw dxf_error(file, 0, "larger than " + std::to_string(max_drawing_bytes >> 20) +
+                                     " MB; a symbol holds far less");
     pair_reader r(file);
     header_reader header{d, {}};
     pair p;

@@ -33,8 +33,11 @@ struct drawing {
     std::vector<record> entities;
 };
 
+// Drawings are read whole into memory; a library's offsets are 32-bit anyway.
+constexpr unsigned long long max_drawing_bytes = 512ull << 20;
+
 // Reads a whole drawing; throws dxf_error naming file and line on anything
-// that is not a complete ASCII DXF drawing.
+// that is not a complete ASCII DXF drawing (or is larger than max_drawing_bytes).
 drawing read_drawing(const std::string &file);
 
 // A real of a group value, or throws dxf_error for the group's line.
