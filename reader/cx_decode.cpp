@@ -100,7 +100,7 @@ inline unsigned pick(unsigned bit, unsigned if_set, unsigned if_clear)
 // [lo, end), base is the mass below lo and w the mass of the interval.  The walk
 // goes on only while w exceeds the count at lo, so every step splits the
 // interval into two non-empty parts; a step takes either side without a branch.
-int walk_prefix_sums(cx_model &m, bit_reader &in)
+[[gnu::always_inline]] inline int walk_prefix_sums(cx_model &m, bit_reader &in)
 {
     unsigned lo = 0;
     unsigned end = cx_model::symbols;
@@ -157,7 +157,7 @@ int walk_linear(const cx_model &m, bit_reader &in)
 }
 
 // Decodes one symbol; -1 when the buffer runs out or the model is unusable.
-int decode_symbol(cx_model &m, bit_reader &in)
+[[gnu::always_inline]] inline int decode_symbol(cx_model &m, bit_reader &in)
 {
     const int lo = m.linear ? walk_linear(m, in) : walk_prefix_sums(m, in);
     if (lo < 0)
