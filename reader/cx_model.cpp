@@ -33,30 +33,48 @@ void swap_ranks(cx_model &m, int i, int r)
     m.rank[si] = static_cast<std::uint16_t>(r);
 }
 
+// What one count at rank i adds to the sums: 1 to the lanes after i's within its
+// block, and 1 to the base of every later block (never to the padding slots).
+struct increment_rows {
+    alignas(16) std::uint16_t after_lane[8][8];
+    alignas(16) std::uint16_t after_block[cx_model::blocks][cx_model::block_slots];
+};
+
+constexpr increment_rows make_increment_rows()
+{
+    increment_rows rows{};
+    for (int lane = 0; lane < 8; ++lane)
+        for (int k = 0; k < 8; ++k)
+            rows.after_lane[lane][k] = k > lane ? 1 : 0;
+    for (int block = 0; block < cx_model::blocks; ++block)
+        for (int k = 0; k < cx_model::block_slots; ++k)
+            rows.after_block[block][k] = k > block && k < cx_model::blocks ? 1 : 0;
+    return rows;
+}
+
+constexpr increment_rows increments = make_increment_rows();
+
 // Adds 1 to the prefix sum of every rank above i.
 void prefix_increment_after(cx_model &m, int i)
 {
     const int block = i >> 3;
 #if defined(__SSE2__)
-    const __m128i lanes = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
-    auto *in_block = reinterpret_cast<__m128i *>(m.in_block) + block;
-    const __m128i after_i = _mm_cmpgt_epi16(lanes, _mm_set1_epi16(static_cast<short>(i & 7)));
-    _mm_store_si128(in_block, _mm_sub_epi16(_mm_load_si128(in_block), after_i));
-    alignas(16) static const std::uint16_t block_index[cx_model::block_slots] = {
-        0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
-        20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39};
-    const auto *index = reinterpret_cast<const __m128i *>(block_index);
-    auto *bases = reinterpret_cast<__m128i *>(m.block_base);
-    const __m128i this_block = _mm_set1_epi16(static_cast<short>(block));
-    for (int v = 0; v < cx_model::block_slots / 8; ++v) {
-        const __m128i later = _mm_cmpgt_epi16(_mm_load_si128(index + v), this_block);
-        _mm_store_si128(bases + v, _mm_sub_epi16(_mm_load_si128(bases + v), later));
-    }
+    const auto add_row = [](std::uint16_t *to, const std::uint16_t *row) {
+        auto *v = reinterpret_cast<__m128i *>(to);
+        _mm_store_si128(v, _mm_add_epi16(_mm_load_si128(v), _mm_load_si128(reinterpret_cast<const __m128i *>(row))));
+    };
+    add_row(m.in_block + 8 * block, increments.after_lane[i & 7]);
+    const std::uint16_t *row = increments.after_block[block];
+    add_row(m.block_base, row);
+    add_row(m.block_base + 8, row + 8);
+    add_row(m.block_base + 16, row + 16);
+    add_row(m.block_base + 24, row + 24);
+    add_row(m.block_base + 32, row + 32);
 #else
-    for (int k = i + 1; k < (block + 1) * 8; ++k)
-        ++m.in_block[k];
-    for (int b = block + 1; b < cx_model::block_slots; ++b)
-        ++m.block_base[b];
+    for (int k = 0; k < 8; ++k)
+        m.in_block[8 * block + k] = static_cast<std::uint16_t>(m.in_block[8 * block + k] + increments.after_lane[i & 7][k]);
+    for (int k = 0; k < cx_model::block_slots; ++k)
+        m.block_base[k] = static_cast<std::uint16_t>(m.block_base[k] + increments.after_block[block][k]);
 #endif
 }
 
