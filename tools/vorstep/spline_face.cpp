@@ -22,8 +22,10 @@ struct laid_loop {
     int wrap_v = 0;
 };
 
-// Evaluates the surface with the parameters of a closed direction taken
-// round its period, so that a loop across the seam can be laid out whole.
+// One face on a spline surface: its loops are laid out in (u, v), unwound
+// across the seams of directions in which the surface closes, and the region
+// they bound (or the band between two loops round a closed direction) is
+// refined like any other.
 class spline_face_mesher {
 public:
     spline_face_mesher(const bspline_surface &s, double tolerance) : s_(s), tol_(tolerance)
