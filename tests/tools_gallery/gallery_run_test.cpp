@@ -170,11 +170,15 @@ TEST_F(tvl_gallery, failures_are_reported_and_the_rest_is_written)
     tvlw::LibraryWriter writer;
     writer.add_block("GOOD", tvlw::encode_block(writer.settings(), 0, {}, "", square(1.0)));
     writer.add_index_name("GHOST"); // listed, but there is no block to deliver
+    writer.add_block("NOTHING", tvlw::encode_block(writer.settings(), 0, {}, "", {}));
     ASSERT_TRUE(writer.save(path("ghost.tvl")));
     r = gallery({path("ghost.tvl")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("1 symbols could not be drawn"), std::string::npos) << r.err;
-    EXPECT_NE(site("index.html").find("no picture"), std::string::npos);
+    const std::string index = site("index.html");
+    EXPECT_NE(index.find("no picture</span><span class=\"name\">GHOST"), std::string::npos) << index;
+    // A symbol without entities is drawn, but its card says so instead of a blank picture.
+    EXPECT_NE(index.find("empty</span><span class=\"name\">NOTHING"), std::string::npos) << index;
     EXPECT_NE(site("symbols/0-1.html").find("could not be drawn"), std::string::npos);
 
     r = gallery({path("ghost.tvl")}, {"--size", "5"});

@@ -81,12 +81,12 @@ std::string card(const symbol_facts &facts, const std::string &id, bool drawn, i
     const std::string name = html_name(facts.name);
     std::string html = "<li class=\"card\" data-name=\"" + name + "\" data-layers=\"" + layer_list(facts) + "\"><a href=\"symbols/" + id + ".html\">";
     const std::string side = std::to_string(size);
-    if (drawn)
+    if (drawn && facts.has_extent)
         html += "<img src=\"pictures/" + id + ".png\" loading=\"lazy\" width=\"" + side + "\" height=\"" + side +
                 "\" alt=\"" + name + "\">";
-    else
-        html += "<span class=\"missing\" style=\"width:" + side + "px;height:" + side +
-                "px\">no picture</span>";
+    else // a blank thumbnail would look like a broken one
+        html += "<span class=\"missing\" style=\"width:" + side + "px;height:" + side + "px\">" +
+                (drawn ? "empty" : "no picture") + "</span>";
     return html + "<span class=\"name\">" + name + "</span></a></li>\n";
 }
 
