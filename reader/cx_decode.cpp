@@ -57,7 +57,9 @@ struct bit_reader {
 inline int halving_point(cx_model &m, unsigned node, int lo, int end, unsigned target, unsigned &at_j)
 {
     int j;
-    if (node >= cx_model::hinted_nodes || (j = m.hint[node]) <= lo || j > end) {
+    // One unsigned compare tells whether the hint lies in (lo, end].
+    if (node >= cx_model::hinted_nodes ||
+        static_cast<unsigned>((j = m.hint[node]) - lo - 1) >= static_cast<unsigned>(end - lo)) {
         j = cx_model_find(m, lo, end, target);
         at_j = cx_model_prefix(m, j);
     } else {
@@ -79,20 +81,31 @@ inline int halving_point(cx_model &m, unsigned node, int lo, int end, unsigned t
     return j;
 }
 
-// if_set when bit is 1, else if_clear, by a conditional move: the bits of a
-// compressed buffer are as good as random, so a branch would be mispredicted
-// half the time (compilers do not always see that).
-inline unsigned pick(unsigned bit, unsigned if_set, unsigned if_clear)
+// The interval of a halving step after its bit: the upper part [j, end) with
+// mass w - sum on a 1, the lower part [lo, j) with mass sum on a 0.  Conditional
+// moves, as the bits of a compressed buffer are as good as random and a branch
+// would be mispredicted half the time (compilers do not always see that).
+struct interval {
+    unsigned lo, end, base, w;
+};
+
+inline void take_side(unsigned bit, unsigned j, unsigned at_j, unsigned sum, interval &v)
 {
 #if defined(__GNUC__) && defined(__x86_64__)
-    asm("test %[bit], %[bit]\n\tcmovnz %[set], %[out]"
-        : [out] "+r"(if_clear)
-        : [bit] "r"(bit), [set] "r"(if_set)
+    const unsigned upper_w = v.w - sum;
+    v.w = sum;
+    asm("test %[bit], %[bit]\n\t"
+        "cmovnz %[j], %[lo]\n\t"
+        "cmovz %[j], %[end]\n\t"
+        "cmovnz %[at], %[base]\n\t"
+        "cmovnz %[upper_w], %[w]"
+        : [lo] "+r"(v.lo), [end] "+r"(v.end), [base] "+r"(v.base), [w] "+r"(v.w)
+        : [bit] "r"(bit), [j] "r"(j), [at] "r"(at_j), [upper_w] "r"(upper_w)
         : "cc");
-    return if_clear;
 #else
     const unsigned take = 0u - bit;
-    return (if_set & take) | (if_clear & ~take);
+    v = {(j & take) | (v.lo & ~take), (v.end & take) | (j & ~take), (at_j & take) | (v.base & ~take),
+         ((v.w - sum) & take) | (sum & ~take)};
 #endif
 }
 
@@ -102,28 +115,21 @@ inline unsigned pick(unsigned bit, unsigned if_set, unsigned if_clear)
 // interval into two non-empty parts; a step takes either side without a branch.
 [[gnu::always_inline]] inline int walk_prefix_sums(cx_model &m, bit_reader &in)
 {
-    unsigned lo = 0;
-    unsigned end = cx_model::symbols;
-    unsigned base = 0;
-    unsigned w = m.total;
+    interval v{0, cx_model::symbols, 0, m.total};
     unsigned node = 1;
     do {
         unsigned at_j;
         const unsigned j = static_cast<unsigned>(
-            halving_point(m, node, static_cast<int>(lo), static_cast<int>(end), base + w / 2, at_j));
-        const unsigned sum = at_j - base;
+            halving_point(m, node, static_cast<int>(v.lo), static_cast<int>(v.end), v.base + v.w / 2, at_j));
         unsigned bit;
         if (!in.read(1, bit))
             return -1;
         node = 2 * node + bit;
-        lo = pick(bit, j, lo);
-        end = pick(bit, end, j);
-        base = pick(bit, at_j, base);
-        w = pick(bit, w - sum, sum);
-        if (lo >= static_cast<unsigned>(cx_model::symbols))
+        take_side(bit, j, at_j, at_j - v.base, v);
+        if (v.lo >= static_cast<unsigned>(cx_model::symbols))
             return -1;
-    } while (m.freq[lo] < w);
-    return static_cast<int>(lo);
+    } while (m.freq[v.lo] < v.w);
+    return static_cast<int>(v.lo);
 }
 
 // The same walk by plain scans in 16-bit arithmetic, once the total has wrapped.
