@@ -6,6 +6,7 @@
 // scene are shared by every object of the process; the last picture and the
 // background colour belong to the object.  Call from one thread.
 #pragma once
+#include "skelvane_version.h"
 #include "skelvane/cstring.h"
 #include "skelvane/dc.h"
 #include "skelvane/image.h"
