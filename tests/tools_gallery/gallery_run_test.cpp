@@ -83,7 +83,7 @@ TEST_F(tvl_gallery, writes_a_card_a_page_and_pictures_for_every_symbol)
     }
     const std::string mount = site("symbols/0-2.html");
     EXPECT_NE(mount.find("<h1>MOUNT</h1>"), std::string::npos);
-    EXPECT_NE(mount.find("<li>PIN <small>(1 entities)</small></li>"), std::string::npos);
+    EXPECT_NE(mount.find("<li>PIN <small>(1 entity)</small></li>"), std::string::npos);
     EXPECT_NE(mount.find("<td>LINE</td><td>4</td>"), std::string::npos);
     EXPECT_NE(mount.find("<td>INSERT</td><td>1</td>"), std::string::npos);
     EXPECT_NE(mount.find("<td>EDGES</td>"), std::string::npos);

@@ -138,7 +138,7 @@ std::string nested_list(const symbol_facts &facts)
     std::string html = "<ul class=\"nested\">\n";
     for (const nested_block &block : facts.nested)
         html += "<li>" + html_name(block.name) + " <small>(" + std::to_string(block.entities) +
-                " entities)</small></li>\n";
+                (block.entities == 1 ? " entity" : " entities") + ")</small></li>\n";
     return html + "</ul>\n";
 }
 
