@@ -50,7 +50,9 @@ void work_share(const gallery_settings &settings, std::vector<site_library> &lib
         symbol_facts &facts = library.symbols[item.symbol];
         draw_symbol(viewer, library.path, library.stamp.library, facts, item.read_facts, settings, drawing,
                     counts);
+        // Flushed item by item, so that a worker that dies keeps what it did.
         std::fprintf(out, "item\t%zu\t%zu\n%s", item.library, item.symbol, facts_text(facts).c_str());
+        std::fflush(out);
         if (k == 0)
             show_progress(i + 1, items.size());
     }
@@ -95,6 +97,8 @@ bool merge_share(const std::string &text, std::vector<site_library> &libraries, 
 
 // Runs the items in settings.jobs processes (forked before any viewer exists
 // in this one), each writing to a temporary file that is merged afterwards.
+// False when a worker ended early (what it finished is merged); result.error
+// when workers could not be started.
 bool run_work(const gallery_settings &settings, std::vector<site_library> &libraries,
               const std::vector<work_item> &items, gallery_result &result)
 {
@@ -125,7 +129,7 @@ bool run_work(const gallery_settings &settings, std::vector<site_library> &libra
         }
         workers.push_back({pid, file});
     }
-    bool complete = result.error.empty();
+    bool complete = true;
     for (const worker &w : workers) {
         int status = 0;
         waitpid(w.pid, &status, 0);
@@ -135,11 +139,10 @@ bool run_work(const gallery_settings &settings, std::vector<site_library> &libra
         for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, w.file)) > 0;)
             text.append(buffer, got);
         std::fclose(w.file);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !merge_share(text, libraries, result))
+        const bool merged = merge_share(text, libraries, result);
+        if (!merged || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
             complete = false;
     }
-    if (!complete && result.error.empty())
-        result.error = "a worker process ended early";
     return complete;
 }
 
@@ -191,12 +194,16 @@ gallery_result build_gallery(const gallery_settings &settings, const std::string
     export_runs exports;
     if (!program.empty())
         exports = start_exports(program, settings, libraries);
-    const bool worked = items.empty() || run_work(settings, libraries, items, result);
+    const bool finished = items.empty() || run_work(settings, libraries, items, result);
     finish_exports(exports);
-    if (!worked)
+    if (!result.error.empty())
         return result;
+    // The symbols a dead worker left are marked in the site, and their facts
+    // are not kept, so the next run tries them again.
+    if (!finished)
+        std::fprintf(stderr, "tvl gallery: a worker process ended early; the symbols it left are marked\n");
     for (const site_library &library : libraries)
-        if (library.facts_changed &&
+        if (finished && library.facts_changed &&
             !save_facts(facts_file(settings.cache, library.stamp.library), library.stamp, library.symbols))
             std::fprintf(stderr, "tvl gallery: cannot write the cache in %s\n", settings.cache.c_str());
 
