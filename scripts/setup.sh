@@ -8,7 +8,7 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libegl-dev libegl-mesa0 libgl1-mesa-dri libgl-dev libglu1-mesa-dev
           libpng-dev zlib1g-dev libcli11-dev clang libclang-rt-dev
           chromium chromium-driver python3-selenium xvfb xdotool x11-apps libfltk1.3-dev
-          dpkg-dev python3 python3-ezdxf libxml2-utils librecad-data
+          dpkg-dev python3 python3-ezdxf libxml2-utils librecad-data liblzma-dev
           python3-matplotlib hershey-fonts-data)
 
 missing=()
