@@ -85,7 +85,7 @@ void add_gallery_command(CLI::App &app)
     cmd->add_option("LIBRARY", s->libraries, "Symbol library files (one section each)")->required();
     cmd->add_option("-o,--output", s->output, "Folder of the site (index.html inside)")->required();
     cmd->add_option("--size", s->size, "Thumbnails of N x N pixels")->capture_default_str();
-    cmd->add_option("--page-size", s->page_size, "The four views of a symbol's page, N x N pixels")
+    cmd->add_option("--page-size", s->page_size, "The picture of four views on a symbol's page, N x N pixels (N/2 a view)")
         ->capture_default_str();
     cmd->add_option("--jobs", s->jobs, "Draw in N processes (default: one per processor)")->capture_default_str();
     cmd->add_option("--cache", s->cache, "Cache folder (default $XDG_CACHE_HOME/skelvane or ~/.cache/skelvane)");
