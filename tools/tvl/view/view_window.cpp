@@ -105,15 +105,20 @@ private:
     {
         symbol_ = symbol;
         viewer_.SetBlockName(symbol.c_str());
+        int loaded = 0;
         {
             const reader_messages_to_stderr redirect;
-            viewer_.LoadSymbol();
+            loaded = viewer_.LoadSymbol();
         }
         const std::string view = automatic_view(viewer_);
         // The first RemakeImage after LoadSymbol keeps the loaded scene's small
         // bitmap; loading anew through RemakeImage draws at the window's size.
         viewer_.ClearLastBlock();
         set_view(view);
+        if (loaded != 1) {
+            view_ = "cannot be loaded";
+            retitle();
+        }
         for (int line = 1; line <= list_.size(); ++line)
             if (list_.text(line) == symbol_)
                 list_.select(line);
