@@ -107,14 +107,16 @@ def main():
                       "it shows %s and lists every symbol: %s" % (first, title()))
         xdotool("windowsize", "--sync", window, "960", "640")
         time.sleep(1.0)
-        shot = lambda name: (subprocess.run(["xwd", "-id", window, "-silent"], capture_output=True).stdout, name)
+        grab = lambda: Screenshot(subprocess.run(["xwd", "-id", window, "-silent"], capture_output=True).stdout)
 
         def screenshot(name):
-            data, _ = shot(name)
-            picture = Screenshot(data)
+            picture = grab()
             picture.save_png(artifacts / (name + ".png"))
             return picture
 
+        area = (300, 40, 620, 560)
+        # Under a busy machine the first picture may take a while.
+        wait_for(lambda: len(set(grab().region(*area))) > 2, 15)
         before = screenshot("view_before")
         # The picture fills the right of the window: drag across its middle.
         xdotool("mousemove", "--window", window, "600", "320")
@@ -124,9 +126,9 @@ def main():
             time.sleep(0.05)
         xdotool("mouseup", "1")
         checks.expect(wait_for(lambda: "rotation" in title(), 10), "the drag turns the camera: " + title())
-        time.sleep(1.0)
+        differing = lambda: sum(a != b for a, b in zip(before.region(*area), grab().region(*area)))
+        wait_for(lambda: differing() > 200, 15)
         after = screenshot("view_turned")
-        area = (300, 40, 620, 560)
         changed = sum(a != b for a, b in zip(before.region(*area), after.region(*area)))
         checks.expect(changed > 200, "the picture changed after the drag (%d sampled pixels differ)" % changed)
         checks.expect(len(set(after.region(*area))) > 2, "the turned picture is not blank")
