@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "facts_file.h"
@@ -26,12 +25,16 @@ struct work_item {
     bool read_facts;
 };
 
-// Shows how far the work is on a terminal; silent otherwise.
-void show_progress(std::size_t done, std::size_t total)
+// The first worker shows how far the work is, on a terminal only; the others
+// keep pace with it.
+void show_progress(std::size_t i, std::size_t n, std::size_t total)
 {
-    if (isatty(STDERR_FILENO) != 0 && (done % 8 == 0 || done == total))
-        std::fprintf(stderr, "\rtvl gallery: %zu/%zu symbols drawn", done, total);
-    if (isatty(STDERR_FILENO) != 0 && done == total)
+    if (isatty(STDERR_FILENO) == 0)
+        return;
+    const bool last = i + n >= total;
+    if ((i / n) % 4 == 0 || last)
+        std::fprintf(stderr, "\rtvl gallery: %zu/%zu symbols", last ? total : i + 1, total);
+    if (last)
         std::fprintf(stderr, "\n");
 }
 
@@ -54,7 +57,7 @@ void work_share(const gallery_settings &settings, std::vector<site_library> &lib
         std::fprintf(out, "item\t%zu\t%zu\n%s", item.library, item.symbol, facts_text(facts).c_str());
         std::fflush(out);
         if (k == 0)
-            show_progress(i + 1, items.size());
+            show_progress(i, n, items.size());
     }
     std::fprintf(out, "counts\t%ld\t%ld\t%.3f\t%.3f\n", counts.rendered, counts.thumbnails, counts.thumbnail_ms,
                  counts.views_ms);
