@@ -7,6 +7,10 @@ enum class value_kind { skip, text, point, real, number16, number32 };
 // The value kind of a group code, as the reader stores it.
 value_kind kind_of(int code)
 {
+    // A code from 5000 up names its own value kind, and 1004 holds bytes without
+    // an end: neither is text, whatever the code below 1000 would say.
+    if (code >= 5000 || code == 1004)
+        return value_kind::skip;
     if (code >= 1000)
         code = code == 1071 ? 90 : code % 1000;
     if (code < 0)
