@@ -80,6 +80,46 @@ TEST_F(pictures, remake_image_renders_twice_the_square_and_paints_it_centred)
     DestroyWindow(window);
 }
 
+TEST_F(pictures, loaded_symbol_renders_at_any_size_without_the_reader)
+{
+    ASSERT_EQ(v.LoadSymbol(), 1);
+    EXPECT_EQ(v.GetLoadResult(), 1);
+    double low[3], high[3];
+    ASSERT_EQ(v.GetSceneExtent(low, high), 1);
+    EXPECT_DOUBLE_EQ(low[0], -1.0);
+    EXPECT_DOUBLE_EQ(high[2], 1.0);
+    EXPECT_DOUBLE_EQ(high[1] - low[1], 0.0);
+    cl_opengl_image *scene = current_scene;
+    std::filesystem::remove(library_); // a reload would now find nothing
+
+    CImage small, large;
+    small.Create(40, 40, 24);
+    large.Create(120, 120, 24);
+    ASSERT_EQ(v.RenderImage(&small), 0);
+    ASSERT_EQ(v.RenderImage(&large), 0);
+    EXPECT_NE(small.GetPixel(20, 20), blue);
+    EXPECT_NE(large.GetPixel(60, 60), blue);
+    EXPECT_EQ(large.GetPixel(2, 60), blue);
+    // A window picture after the load is made at the window's size.
+    HWND window = skel_create_offscreen_window(300, 200);
+    ASSERT_EQ(v.RemakeImage(window), 1);
+    EXPECT_EQ(current_scene, scene);
+    EXPECT_EQ(v.picture_rect, CRect(0, 0, 400, 400));
+    EXPECT_NE(pixel(window, 150, 100), blue);
+    DestroyWindow(window);
+}
+
+TEST_F(pictures, a_symbol_that_cannot_load_says_so)
+{
+    v.SetBlockName("ABSENT");
+    EXPECT_EQ(v.LoadSymbol(), -2);
+    EXPECT_EQ(v.GetLoadResult(), -2);
+    double low[3], high[3];
+    EXPECT_EQ(v.GetSceneExtent(low, high), 0);
+    v.SetBlockName("");
+    EXPECT_EQ(v.LoadSymbol(), 3);
+}
+
 TEST_F(pictures, camera_change_rerenders_the_stored_scene_without_the_reader)
 {
     HWND window = skel_create_offscreen_window(100, 100);

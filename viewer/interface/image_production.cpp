@@ -176,6 +176,8 @@ int cl_export_functions::LoadSymbol()
                                      GetBValue(background) / 255.0);
         current_scene->Reset(false);
         load_block_definition(library_path.c_str(), block_name.c_str());
+        // The bitmap Reset made has no picture's size yet; the next picture makes its own.
+        current_scene->DropBitmap();
         // Recorded as RemakeImage would, so that the next picture keeps this scene.
         loaded_library = library_path;
         loaded_block = block_name;

@@ -38,6 +38,9 @@ public:
     // Empties the geometry unless kept, then creates the context (first time) or
     // renews the bitmap; false on failure.
     bool Reset(bool keep_geometry);
+    // Gives the DC its previous bitmap back and deletes ours; the next Render
+    // makes one of the size then set.
+    void DropBitmap();
 
     // Renderer.
     void SetImageSize(int w, int h);
@@ -82,8 +85,6 @@ public:
 private:
     // Fills bitmap_header and creates and selects a new DIB section; false on failure.
     bool MakeBitmap();
-    // Gives the DC its previous bitmap back and deletes ours.
-    void DropBitmap();
     // A new bitmap at the current size, for a context that already exists.
     bool RenewBitmap();
 };
