@@ -152,7 +152,8 @@ def main():
             status = view.wait(timeout=10)
         except subprocess.TimeoutExpired:
             status = None
-        checks.expect(status == 0, "Escape closes the window, exit status %s" % status)
+        said = view.stderr.read() if status is not None else ""
+        checks.expect(status == 0, "Escape closes the window, exit status %s %s" % (status, said[-2000:]))
     finally:
         if view.poll() is None:
             view.kill()
