@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <new>
+#include <exception>
 #include <string>
 
 #include "conversion/converters.h"
@@ -53,9 +53,9 @@ try {
     else if (type == "BODY")
         convert_solid(record, chain, "%s%drp_body_tmp");
     return RB_OK;
-} catch (const std::bad_alloc &) {
-    // Memory ran out making this entity: the reader reports it refused, and the
-    // host lives on.
+} catch (const std::exception &) {
+    // Memory ran out (or a size went past what a container holds) making this
+    // entity: the reader reports it refused, and the host lives on.
     return RB_REJECT;
 }
 

@@ -75,10 +75,10 @@ std::vector<fpt> bulge_points(const fpt &a, const fpt &b, double bulge)
     const fpt centre{middle.x - dy / chord * offset, middle.y + dx / chord * offset, a.z};
     const double start = std::atan2(a.y - centre.y, a.x - centre.x);
     std::vector<fpt> out = arc_points(centre, radius, start, sweep);
-    if (out.size() >= 2) {
-        out.front() = a;
-        out.back() = {b.x, b.y, a.z};
-    }
+    if (out.size() < 2)
+        return {a, b}; // an arc too large to divide: its chord, never nothing
+    out.front() = a;
+    out.back() = {b.x, b.y, a.z};
     return out;
 }
 
