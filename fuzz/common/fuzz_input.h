@@ -20,7 +20,12 @@ public:
     // A byte taken as a choice among n.
     unsigned pick(unsigned n) { return byte() % n; }
 
-    const std::uint8_t *rest() const { return data_ + at_; }
+    // Never null (an empty input may come as null), so it can go to fwrite and memcpy.
+    const std::uint8_t *rest() const
+    {
+        static const std::uint8_t none = 0;
+        return at_ < size_ ? data_ + at_ : &none;
+    }
     std::size_t rest_size() const { return size_ - at_; }
     bool empty() const { return at_ >= size_; }
 
