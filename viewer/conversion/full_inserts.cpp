@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "conversion/full_converters.h"
+#include "conversion/full_output.h"
 #include "conversion/full_state.h"
 
 namespace {
@@ -35,6 +36,9 @@ const fm_block *drawable_block(const std::string &name, const fm_context &contex
 bool charge(const fm_block &block)
 {
     cl_full_state &state = full_state();
+    // A full scene keeps nothing more: drawing on would only spend time.
+    if (scene_full())
+        return false;
     const long cost = static_cast<long>(block.entities.size()) + 1;
     if (state.budget < cost) {
         full_note("too many block references: the drawing is cut short");

@@ -10,17 +10,6 @@ namespace {
 
 constexpr double two_pi = 6.283185307179586;
 
-// The scene's size beyond which the full mode adds nothing more.
-bool scene_full()
-{
-    if (current_scene == nullptr ||
-        current_scene->lines.size() + current_scene->triangles.size() < full_scene_limit)
-        return false;
-    full_note("the drawing has more than " + std::to_string(full_scene_limit) +
-              " lines and triangles; the rest is not drawn");
-    return true;
-}
-
 void add_line(const fm_pen &pen, const fpt &a, const fpt &b)
 {
     if (scene_full())
@@ -79,6 +68,14 @@ void dashed_path(const fm_pen &pen, const std::vector<fpt> &points, const std::v
 }
 
 } // namespace
+
+bool scene_full()
+{
+    if (current_scene == nullptr || !current_scene->IsFull())
+        return false;
+    full_note("the scene is full; the rest of the drawing is not drawn");
+    return true;
+}
 
 void pen_line(const fm_pen &pen, const fpt &a, const fpt &b)
 {

@@ -17,6 +17,9 @@ struct fm_pen {
     const std::vector<double> *dashes = nullptr;
 };
 
+// True (and said once) when the scene keeps nothing more, so that drawing can stop.
+bool scene_full();
+
 // Points are in the entity's own coordinates; the pen places them.
 void pen_line(const fm_pen &pen, const fpt &a, const fpt &b);
 void pen_path(const fm_pen &pen, const std::vector<fpt> &points, bool closed);

@@ -36,8 +36,6 @@ struct fm_block {
 constexpr int full_max_depth = 32;
 // Entities that block references may draw in one load, arrays included.
 constexpr long full_entity_budget = 1000000;
-// Lines and triangles one load may add (about 300 MB of scene).
-constexpr std::size_t full_scene_limit = 5000000;
 
 struct cl_full_state {
     // Names in upper case: the format's names do not depend on case.

@@ -35,6 +35,8 @@ public:
     void AddPoint(double x, double y, double z);
     void AddThinSegment(double px, double py, double pz, double qx, double qy, double qz);
     void AddPointMarker(double x, double y, double z);
+    // True when no further triangle or line would be kept.
+    bool IsFull() const;
     // Empties the geometry unless kept, then creates the context (first time) or
     // renews the bitmap; false on failure.
     bool Reset(bool keep_geometry);

@@ -24,6 +24,11 @@ constexpr COLORREF ribbon_color = RGB(192, 192, 192);
 
 } // namespace
 
+bool cl_opengl_image::IsFull() const
+{
+    return triangles.size() >= max_triangles || lines.size() >= max_lines;
+}
+
 void cl_opengl_image::AddTriangle(double x1, double y1, double z1, double x2, double y2, double z2,
                                   double x3, double y3, double z3, COLORREF color, int edge_mask)
 {
