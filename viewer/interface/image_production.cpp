@@ -18,11 +18,22 @@ bool block_changed(const cl_export_functions &viewer)
            block_name != viewer.loaded_block.str() || loaded_drawing_mode != drawing_mode;
 }
 
+// The colour as the renderer's reals, red, green, blue.
+fpt color_reals(COLORREF color)
+{
+    return {GetRValue(color) / 255.0, GetGValue(color) / 255.0, GetBValue(color) / 255.0};
+}
+
+void set_background(COLORREF color)
+{
+    const fpt c = color_reals(color);
+    current_scene->SetBackground(c.x, c.y, c.z);
+}
+
 bool has_background(const cl_opengl_image &scene, COLORREF color)
 {
-    return scene.background_r == GetRValue(color) / 255.0 &&
-           scene.background_g == GetGValue(color) / 255.0 &&
-           scene.background_b == GetBValue(color) / 255.0;
+    const fpt c = color_reals(color);
+    return scene.background_r == c.x && scene.background_g == c.y && scene.background_b == c.z;
 }
 
 void set_up_camera(int width, int height, COLORREF background)
@@ -30,8 +41,7 @@ void set_up_camera(int width, int height, COLORREF background)
     const fpt dir = view_direction(camera_rotation, camera_tilt);
     current_scene->SetImageSize(width, height);
     current_scene->SetViewDirection(dir.x, dir.y, dir.z);
-    current_scene->SetBackground(GetRValue(background) / 255.0, GetGValue(background) / 255.0,
-                                 GetBValue(background) / 255.0);
+    set_background(background);
 }
 
 // render_image takes over the bitmap; picture_rect becomes its extent.
@@ -172,8 +182,7 @@ int cl_export_functions::LoadSymbol()
         // needs a new scene.
         if (current_scene == nullptr || !has_background(*current_scene, background))
             change_scene();
-        current_scene->SetBackground(GetRValue(background) / 255.0, GetGValue(background) / 255.0,
-                                     GetBValue(background) / 255.0);
+        set_background(background);
         current_scene->Reset(false);
         load_block_definition(library_path.c_str(), block_name.c_str());
         // The bitmap Reset made has no picture's size yet; the next picture makes its own.
