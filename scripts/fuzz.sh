@@ -8,7 +8,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-10}"; shift || true
 harnesses=("$@")
-((${#harnesses[@]})) || harnesses=(reader vorstep cx entities callbacks colors faces bridge roundtrip)
+((${#harnesses[@]})) || harnesses=(reader vorstep cx entities callbacks colors faces bridge roundtrip dxf)
 build="${SKEL_FUZZ_BUILD:-$here/build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKEL_FUZZ=ON \
