@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "conversion/conversion_state.h"
-#include "conversion/drawing_mode.h"
 #include "conversion/entity_callbacks.h"
 #include "interface/block_loader.h"
 #include "render/scene_functions.h"
+#include "state/drawing_mode.h"
 #include "tvlwriter/entities.h"
 #include "tvlwriter/library.h"
 
@@ -109,8 +109,7 @@ void BM_scene_through_reader(benchmark::State &state)
     const std::string file = write_library(mixed_entities());
     const mode_for_run mode(state);
     for (auto _ : state) {
-        delete current_scene;
-        current_scene = new cl_opengl_image;
+        replace_current_scene();
         if (load_block_definition(file.c_str(), "MIXED") != 1) {
             state.SkipWithError("the reader refused the block");
             break;
@@ -118,8 +117,7 @@ void BM_scene_through_reader(benchmark::State &state)
     }
     report(state);
     std::filesystem::remove(file);
-    delete current_scene;
-    current_scene = nullptr;
+    delete_current_scene();
 }
 BENCHMARK(BM_scene_through_reader)->Arg(drawing_mode_classic)->Arg(drawing_mode_full)->Unit(benchmark::kMillisecond);
 
@@ -179,15 +177,13 @@ void convert_repeatedly(benchmark::State &state, const chain_store &chains)
 {
     const mode_for_run mode(state);
     for (auto _ : state) {
-        delete current_scene;
-        current_scene = new cl_opengl_image;
+        replace_current_scene();
         reset_conversion_state();
         for (const resbuf *head : chains.heads)
             entity_callback(head);
     }
     report(state);
-    delete current_scene;
-    current_scene = nullptr;
+    delete_current_scene();
 }
 
 void BM_scene_converters_only(benchmark::State &state)

@@ -5,11 +5,11 @@
 
 #include "../common/fuzz_input.h"
 #include "conversion/conversion_state.h"
-#include "conversion/drawing_mode.h"
 #include "conversion/entity_callbacks.h"
 #include "fuzz_targets.h"
 #include "render/scene_functions.h"
 #include "resbuf.h"
+#include "state/drawing_mode.h"
 
 namespace {
 

@@ -76,15 +76,13 @@ class scene_test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        delete current_scene;
-        current_scene = new cl_opengl_image;
+        replace_current_scene();
         reset_conversion_state();
         saved_table_ = LayerColorTable;
     }
     void TearDown() override
     {
-        delete current_scene;
-        current_scene = nullptr;
+        delete_current_scene();
         LayerColorTable = saved_table_;
     }
     const std::vector<cl_opengl_image_triangle> &triangles() const { return current_scene->triangles; }

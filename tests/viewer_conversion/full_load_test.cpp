@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "chain_builder.h"
-#include "conversion/drawing_mode.h"
 #include "interface/block_loader.h"
+#include "state/drawing_mode.h"
 #include "tvlwriter/entities.h"
 #include "tvlwriter/library.h"
 

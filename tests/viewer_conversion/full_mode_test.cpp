@@ -7,9 +7,9 @@
 #include <numbers>
 
 #include "chain_builder.h"
-#include "conversion/drawing_mode.h"
 #include "conversion/full_text.h"
 #include "conversion/stroke_font.h"
+#include "state/drawing_mode.h"
 
 namespace {
 

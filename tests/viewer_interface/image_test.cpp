@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include "interface/block_loader.h"
-#include "interface/viewer_settings.h"
 #include "render/scene_functions.h"
+#include "state/viewer_settings.h"
 #include "tavrel_viewer.h"
 #include "tvlwriter/entities.h"
 #include "tvlwriter/library.h"

@@ -1,7 +1,8 @@
 // The viewer object's settings, camera drag, block list and picture hand-over.
 #include <string>
 
-#include "interface/viewer_settings.h"
+#include "state/render_settings.h"
+#include "state/viewer_settings.h"
 #include "tavrel_viewer.h"
 
 #include <gtest/gtest.h>
@@ -223,8 +224,8 @@ TEST_F(viewer_object, block_list_without_library_or_of_a_missing_library)
 #include <sstream>
 #include <unistd.h>
 
-#include "interface/cl_viewer_app.h"
 #include "skelvane/ui.h"
+#include "state/cl_viewer_app.h"
 
 namespace {
 

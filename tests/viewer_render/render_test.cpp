@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "render/cl_opengl_image.h"
-#include "render/view_settings.h"
+#include "state/render_settings.h"
 
 namespace {
 

@@ -109,3 +109,46 @@ TEST(SceneStoreTest, PointMarkerIsThreeStrokes)
     expect_fpt(scene.lines[2].start, 10, 20, 31);
     expect_fpt(scene.lines[2].end, 10, 20, 29);
 }
+
+// Past a limit the store drops geometry and remembers which limit it was, so
+// that a load can fail instead of passing part of a block off as the whole.
+TEST(SceneStoreTest, DroppedGeometryIsNotedPerLimit)
+{
+    cl_opengl_image scene;
+    for (int i = 0; i < 1000000; ++i)
+        scene.AddPoint(i, 0, 0);
+    EXPECT_EQ(scene.overflow, 0); // exactly at the limit nothing is lost
+    scene.AddPoint(-1, 0, 0);
+    EXPECT_EQ(scene.points.size(), 1000000u);
+    EXPECT_EQ(scene.points.back().x, 999999.0);
+    EXPECT_EQ(scene.overflow, scene_limit_points);
+    EXPECT_EQ(scene_overflow_text(scene.overflow), "Scene exceeds 1000000 points.");
+
+    for (int i = 0; i < 2000000; ++i)
+        scene.AddLine(i, 0, 0, i, 1, 0, 0);
+    EXPECT_TRUE(scene.IsFull());
+    EXPECT_EQ(scene.overflow, scene_limit_points);
+    scene.NoteFull(); // a converter gives up drawing because the store is full
+    EXPECT_EQ(scene_overflow_text(scene.overflow), "Scene exceeds 2000000 lines, 1000000 points.");
+    EXPECT_EQ(scene_overflow_text(0), "");
+}
+
+// The camera fit and the scene extent walk the same points; each asks for the kinds it counts.
+TEST(SceneStoreTest, BoundsTakeTheKindsAsked)
+{
+    cl_opengl_image scene;
+    EXPECT_TRUE(scene.Bounds(true, true).empty);
+    scene.AddTriangle(0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0);
+    scene.AddLine(-5, 0, 0, 0, 7, 0, 0);
+    scene.AddPoint(0, 0, 9);
+
+    fpt_box box = scene.Bounds(false, false);
+    ASSERT_FALSE(box.empty);
+    expect_fpt(box.low, 0, 0, 0);
+    expect_fpt(box.high, 1, 1, 0);
+    box = scene.Bounds(true, false);
+    expect_fpt(box.low, -5, 0, 0);
+    expect_fpt(box.high, 1, 7, 0);
+    box = scene.Bounds(true, true);
+    expect_fpt(box.high, 1, 7, 9);
+}

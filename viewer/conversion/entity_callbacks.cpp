@@ -6,11 +6,11 @@
 #include <string>
 
 #include "conversion/converters.h"
-#include "conversion/drawing_mode.h"
-#include "conversion/full_intake.h"
 #include "conversion/entity_record.h"
+#include "conversion/full_intake.h"
 #include "conversion/layer_colors.h"
 #include "conversion/solids.h"
+#include "state/drawing_mode.h"
 
 int entity_callback(const resbuf *chain)
 try {

@@ -73,6 +73,7 @@ bool scene_full()
 {
     if (current_scene == nullptr || !current_scene->IsFull())
         return false;
+    current_scene->NoteFull();
     full_note("the scene is full; the rest of the drawing is not drawn");
     return true;
 }

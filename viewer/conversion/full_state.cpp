@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "conversion/conversion_state.h"
-#include "conversion/drawing_mode.h"
 #include "conversion/full_draw.h"
 #include "conversion/stroke_font.h"
+#include "state/drawing_mode.h"
 
 cl_full_state::cl_full_state() = default;
 cl_full_state::~cl_full_state() = default;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "interface/cl_viewer_app.h"
+#include "state/cl_viewer_app.h"
 #include "support/layer_color_table.h"
 
 std::map<std::string, std::string> &layer_color_map()

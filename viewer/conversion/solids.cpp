@@ -17,12 +17,12 @@
 
 #include "conversion/conversion_state.h"
 #include "conversion/layer_colors.h"
-#include "interface/cl_viewer_app.h"
 #include "render/scene_functions.h"
 #include "skelvane/environment.h"
 #include "skelvane/msgbox.h"
 #include "skelvane/paths.h"
 #include "skelvane/process.h"
+#include "state/cl_viewer_app.h"
 #include "support/layer_color_table.h"
 #include "support/text_files.h"
 

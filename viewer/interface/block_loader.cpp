@@ -1,9 +1,13 @@
 #include "interface/block_loader.h"
 
+#include <cstdio>
+#include <string>
+
 #include "conversion/conversion_state.h"
-#include "conversion/drawing_mode.h"
 #include "conversion/entity_callbacks.h"
-#include "interface/viewer_settings.h"
+#include "render/scene_functions.h"
+#include "state/drawing_mode.h"
+#include "state/viewer_settings.h"
 #include "tvlaccess.h"
 
 namespace {
@@ -22,11 +26,25 @@ int load_block(CString library, CString block)
     return -2;
 }
 
+// A scene that had to drop geometry is not the block: said once, beside the
+// reader's own messages, and the load fails.
+int with_scene_limits(int loaded)
+{
+    if (current_scene == nullptr || current_scene->overflow == 0)
+        return loaded;
+    const std::string text = scene_overflow_text(current_scene->overflow);
+    std::fprintf(stdout, "\nERROR: %s", text.c_str());
+    std::fflush(stdout);
+    return -2;
+}
+
 } // namespace
 
 int load_block_definition(CString library, CString block)
 {
     loaded_drawing_mode = drawing_mode;
-    last_load_result = load_block(library, block);
+    if (current_scene != nullptr)
+        current_scene->overflow = 0;
+    last_load_result = with_scene_limits(load_block(library, block));
     return last_load_result;
 }

@@ -2,11 +2,12 @@
 // the last picture.  Pictures are produced in image_production.cpp.
 #include <cmath>
 
-#include "conversion/drawing_mode.h"
 #include "conversion/entity_callbacks.h"
-#include "interface/cl_viewer_app.h"
-#include "interface/viewer_settings.h"
 #include "render/scene_functions.h"
+#include "state/cl_viewer_app.h"
+#include "state/drawing_mode.h"
+#include "state/render_settings.h"
+#include "state/viewer_settings.h"
 #include "support/layer_color_table.h"
 #include "tavrel_viewer.h"
 #include "tvlaccess.h"
@@ -145,10 +146,7 @@ int cl_export_functions::DeleteObjects()
         delete picture;
         picture = nullptr;
     }
-    if (current_scene != nullptr) {
-        delete current_scene;
-        current_scene = nullptr;
-    }
+    delete_current_scene();
     if (render_image != nullptr) {
         delete render_image;
         render_image = nullptr;

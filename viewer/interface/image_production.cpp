@@ -2,11 +2,12 @@
 // changed, set up the camera and render.
 #include <algorithm>
 
-#include "conversion/drawing_mode.h"
 #include "interface/block_loader.h"
 #include "interface/image_production.h"
-#include "interface/viewer_settings.h"
 #include "render/scene_functions.h"
+#include "state/drawing_mode.h"
+#include "state/render_settings.h"
+#include "state/viewer_settings.h"
 #include "tavrel_viewer.h"
 
 namespace {
@@ -91,12 +92,10 @@ bool render_into(cl_export_functions &viewer, CImage *target)
 
 void change_scene()
 {
-    delete current_scene;
-    current_scene = nullptr;
+    delete_current_scene();
     delete render_image;
     render_image = nullptr;
-    current_scene = new cl_opengl_image;
-    current_scene->SetLighting(0.7, 0.5);
+    replace_current_scene().SetLighting(0.7, 0.5);
 }
 
 fpt view_direction(int rotation, int tilt)
@@ -198,29 +197,16 @@ int cl_export_functions::GetSceneExtent(double low[3], double high[3]) const
 {
     if (current_scene == nullptr || low == nullptr || high == nullptr)
         return 0;
-    bool first = true;
-    auto take = [&](const fpt &p) {
-        const double v[3] = {p.x, p.y, p.z};
-        for (int i = 0; i < 3; ++i) {
-            if (first || v[i] < low[i])
-                low[i] = v[i];
-            if (first || v[i] > high[i])
-                high[i] = v[i];
-        }
-        first = false;
-    };
-    for (const cl_opengl_image_triangle &t : current_scene->triangles) {
-        take(t.corner_a);
-        take(t.corner_b);
-        take(t.corner_c);
-    }
-    for (const cl_opengl_image_line &l : current_scene->lines) {
-        take(l.start);
-        take(l.end);
-    }
-    for (const fpt &p : current_scene->points)
-        take(p);
-    return first ? 0 : 1;
+    const fpt_box box = current_scene->Bounds(true, true);
+    if (box.empty)
+        return 0;
+    low[0] = box.low.x;
+    low[1] = box.low.y;
+    low[2] = box.low.z;
+    high[0] = box.high.x;
+    high[1] = box.high.y;
+    high[2] = box.high.z;
+    return 1;
 }
 
 int cl_export_functions::RenderImage(CImage *target)

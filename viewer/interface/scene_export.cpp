@@ -1,9 +1,9 @@
 #include "interface/scene_export.h"
 
 #include "interface/block_loader.h"
-#include "interface/cl_viewer_app.h"
 #include "interface/image_production.h"
 #include "render/scene_functions.h"
+#include "state/cl_viewer_app.h"
 #include "support/layer_color_table.h"
 
 namespace {
@@ -61,8 +61,7 @@ int with_scene(const char *library, const char *block, const char *color_file, F
     const int loaded = load_block_definition(library, block);
     if (loaded == 1)
         use(*current_scene);
-    delete current_scene;
-    current_scene = nullptr;
+    delete_current_scene();
     return loaded;
 }
 

@@ -7,25 +7,12 @@
 #include <cmath>
 
 #include "render/cl_opengl_image.h"
-#include "render/view_settings.h"
+#include "state/render_settings.h"
 
-int fit_lines = 0;
 
 namespace {
 
 bool upside_down(int tilt) { return tilt >= -270 && tilt <= -91; }
-
-struct extent {
-    double low = 0.0;
-    double high = 0.0;
-    void take(double v, bool first)
-    {
-        if (first || v < low)
-            low = v;
-        if (first || v > high)
-            high = v;
-    }
-};
 
 } // namespace
 
@@ -44,22 +31,11 @@ void cl_opengl_image::SetViewDirection(double x, double y, double z)
     }
 }
 
-// The points the fit frames: triangle corners; line ends too when the fit counts
-// lines, or when there are no triangles (a drawing of lines alone would
-// otherwise get a field of view of nothing).
-template <typename Visit> void cl_opengl_image::VisitFitPoints(Visit visit) const
+fpt_box cl_opengl_image::Bounds(bool with_lines, bool with_points) const
 {
-    for (const cl_opengl_image_triangle &t : triangles) {
-        visit(t.corner_a);
-        visit(t.corner_b);
-        visit(t.corner_c);
-    }
-    if (fit_lines == 0 && !triangles.empty())
-        return;
-    for (const cl_opengl_image_line &l : lines) {
-        visit(l.start);
-        visit(l.end);
-    }
+    fpt_box box;
+    VisitPoints(with_lines, with_points, [&box](const fpt &p) { box.take(p); });
+    return box;
 }
 
 void cl_opengl_image::FitCamera()
@@ -67,15 +43,13 @@ void cl_opengl_image::FitCamera()
     if (triangles.empty() && lines.empty())
         return;
 
-    extent ex, ey, ez;
-    bool first = true;
-    VisitFitPoints([&](const fpt &p) {
-        ex.take(p.x, first);
-        ey.take(p.y, first);
-        ez.take(p.z, first);
-        first = false;
-    });
-    fpt centre{(ex.low + ex.high) / 2, (ey.low + ey.high) / 2, (ez.low + ez.high) / 2};
+    // The fit frames triangle corners; line ends too when it counts lines, or
+    // when there are no triangles (a drawing of lines alone would otherwise get
+    // a field of view of nothing).
+    const bool with_lines = fit_lines != 0 || triangles.empty();
+    const fpt_box model = Bounds(with_lines, false);
+    fpt centre{(model.low.x + model.high.x) / 2, (model.low.y + model.high.y) / 2,
+               (model.low.z + model.high.z) / 2};
     for (cl_opengl_image_triangle &t : triangles) {
         t.corner_a = t.corner_a - centre;
         t.corner_b = t.corner_b - centre;
@@ -86,19 +60,17 @@ void cl_opengl_image::FitCamera()
         l.end = l.end - centre;
     }
 
-    extent rr, uu, dd;
-    first = true;
-    VisitFitPoints([&](const fpt &p) {
-        rr.take(fpt_dot(right, p), first);
-        uu.take(fpt_dot(up, p), first);
-        dd.take(fpt_dot(view_dir, p), first);
-        first = false;
+    // The centred model in camera terms: x along right, y along up, z along the view.
+    fpt_box seen;
+    VisitPoints(with_lines, false, [&](const fpt &p) {
+        seen.take(fpt{fpt_dot(right, p), fpt_dot(up, p), fpt_dot(view_dir, p)});
     });
-    auto span = [](const extent &e) { return std::fabs(std::max(e.high, 0.0) - e.low) + 1.0; };
-    double size = std::max({span(dd), span(rr), span(uu)});
+    auto span = [](double low, double high) { return std::fabs(std::max(high, 0.0) - low) + 1.0; };
+    double size = std::max({span(seen.low.z, seen.high.z), span(seen.low.x, seen.high.x),
+                            span(seen.low.y, seen.high.y)});
 
-    double half_w = 0.55 * (rr.high - rr.low);
-    double half_h = 0.55 * (uu.high - uu.low);
+    double half_w = 0.55 * (seen.high.x - seen.low.x);
+    double half_h = 0.55 * (seen.high.y - seen.low.y);
     int k = width / (height > 0 ? height : 1);
     if (half_w / half_h < k)
         half_w = half_h * k;

@@ -1,6 +1,7 @@
 // The scene of one block (triangles, lines and bare points) and the off-screen
 // OpenGL renderer that draws it into a DIB section.
 #pragma once
+#include <string>
 #include <vector>
 
 #include "render/fpt.h"
@@ -21,6 +22,13 @@ struct cl_opengl_image_line {
     COLORREF color = 0;
 };
 
+// The store's limits, as bits of cl_opengl_image::overflow.
+enum cl_scene_limit {
+    scene_limit_triangles = 1,
+    scene_limit_lines = 2,
+    scene_limit_points = 4
+};
+
 class cl_opengl_image {
 public:
     cl_opengl_image() = default;
@@ -37,6 +45,8 @@ public:
     void AddPointMarker(double x, double y, double z);
     // True when no further triangle or line would be kept.
     bool IsFull() const;
+    // Records that geometry is given up because the store is full.
+    void NoteFull();
     // Empties the geometry unless kept, then creates the context (first time) or
     // renews the bitmap; false on failure.
     bool Reset(bool keep_geometry);
@@ -53,7 +63,9 @@ public:
     // The finished bitmap, which then belongs to the caller; null on failure.
     HBITMAP Render();
     void FitCamera();
-    template <typename Visit> void VisitFitPoints(Visit visit) const;
+    // Triangle corners, then line ends (with_lines), then bare points (with_points).
+    template <typename Visit> void VisitPoints(bool with_lines, bool with_points, Visit visit) const;
+    fpt_box Bounds(bool with_lines, bool with_points) const;
     void DrawTriangles();
     void DrawLines();
     void ApplyLighting();
@@ -73,6 +85,8 @@ public:
     std::vector<cl_opengl_image_line> lines;
     std::vector<fpt> points;
     bool markers_added = false;
+    // The limits that made the store drop geometry since it was last emptied.
+    int overflow = 0;
     COLORREF line_start_color = 0;
     fpt eye{0.0, 0.0, 0.0};
     fpt view_dir{0.0, 0.0, -1.0};
@@ -90,6 +104,27 @@ private:
     // A new bitmap at the current size, for a context that already exists.
     bool RenewBitmap();
 };
+
+template <typename Visit>
+void cl_opengl_image::VisitPoints(bool with_lines, bool with_points, Visit visit) const
+{
+    for (const cl_opengl_image_triangle &t : triangles) {
+        visit(t.corner_a);
+        visit(t.corner_b);
+        visit(t.corner_c);
+    }
+    if (with_lines)
+        for (const cl_opengl_image_line &l : lines) {
+            visit(l.start);
+            visit(l.end);
+        }
+    if (with_points)
+        for (const fpt &p : points)
+            visit(p);
+}
+
+// "Scene exceeds ..." naming each limit in overflow; empty when there is none.
+std::string scene_overflow_text(int overflow);
 
 // Viewport and the default perspective for a picture of width x height pixels.
 bool SetProjection(int width, int height);

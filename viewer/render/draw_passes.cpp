@@ -6,9 +6,8 @@
 #include <string>
 
 #include "render/cl_opengl_image.h"
-#include "render/view_settings.h"
+#include "state/render_settings.h"
 
-int scaled_line_width = 0;
 
 namespace {
 

@@ -16,6 +16,30 @@ inline fpt operator*(double s, const fpt &a) { return a * s; }
 inline bool operator==(const fpt &a, const fpt &b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 inline bool operator!=(const fpt &a, const fpt &b) { return !(a == b); }
 
+// The smallest box around the points taken so far; empty before the first.
+struct fpt_box {
+    fpt low;
+    fpt high;
+    bool empty = true;
+
+    void take(const fpt &p)
+    {
+        if (empty || p.x < low.x)
+            low.x = p.x;
+        if (empty || p.x > high.x)
+            high.x = p.x;
+        if (empty || p.y < low.y)
+            low.y = p.y;
+        if (empty || p.y > high.y)
+            high.y = p.y;
+        if (empty || p.z < low.z)
+            low.z = p.z;
+        if (empty || p.z > high.z)
+            high.z = p.z;
+        empty = false;
+    }
+};
+
 double fpt_dot(const fpt &a, const fpt &b);
 double fpt_length(const fpt &v);
 

@@ -1,7 +1,18 @@
-// The converters' way into the current scene.
+// The current scene's owner and the converters' way into it.
 #include "render/scene_functions.h"
 
-cl_opengl_image *current_scene = nullptr;
+cl_opengl_image &replace_current_scene()
+{
+    delete_current_scene();
+    current_scene = new cl_opengl_image;
+    return *current_scene;
+}
+
+void delete_current_scene()
+{
+    delete current_scene;
+    current_scene = nullptr;
+}
 
 void scene_add_line(double x1, double y1, double z1, double x2, double y2, double z2, CString,
                     int red, int green, int blue)

@@ -1,11 +1,16 @@
-// The scene that a block is loaded into, and the functions through which the entity
-// converters add to it.
+// The scene that a block is loaded into: its owner, and the functions through
+// which the entity converters add to it.
 #pragma once
 #include "render/cl_opengl_image.h"
 #include "skelvane/cstring.h"
+#include "state/current_scene.h"
 
-// The one scene of the process; must exist while a block is being loaded.
-extern cl_opengl_image *current_scene;
+// The scene must exist while a block is being loaded; it is made and deleted
+// only by these two.
+// Deletes the current scene, if any, and makes a new, empty one current.
+cl_opengl_image &replace_current_scene();
+// Deletes the current scene, if any (its rendering context and bitmaps with it).
+void delete_current_scene();
 
 // Colours are given as red, green, blue; only the low byte of each counts.
 // The layer name is accepted for the converters' convenience and not used.

@@ -1,4 +1,6 @@
 // The scene store: triangles, lines and bare points in adding order.
+#include <string>
+
 #include "render/cl_opengl_image.h"
 
 namespace {
@@ -14,7 +16,7 @@ COLORREF tone_down_near_white(COLORREF color)
 
 // What one scene may hold: far beyond real symbols, and within memory a
 // viewer can spare (a triangle takes 152 bytes, a line 56).  Past them further
-// geometry is dropped.
+// geometry is dropped and the overflow noted, so that the load can fail.
 constexpr std::size_t max_triangles = 2000000;
 constexpr std::size_t max_lines = 2000000;
 constexpr std::size_t max_points = 1000000;
@@ -29,11 +31,37 @@ bool cl_opengl_image::IsFull() const
     return triangles.size() >= max_triangles || lines.size() >= max_lines;
 }
 
+void cl_opengl_image::NoteFull()
+{
+    if (triangles.size() >= max_triangles)
+        overflow |= scene_limit_triangles;
+    if (lines.size() >= max_lines)
+        overflow |= scene_limit_lines;
+}
+
+std::string scene_overflow_text(int overflow)
+{
+    std::string limits;
+    auto add = [&](int limit, std::size_t count, const char *what) {
+        if ((overflow & limit) == 0)
+            return;
+        if (!limits.empty())
+            limits += ", ";
+        limits += std::to_string(count) + " " + what;
+    };
+    add(scene_limit_triangles, max_triangles, "triangles");
+    add(scene_limit_lines, max_lines, "lines");
+    add(scene_limit_points, max_points, "points");
+    return limits.empty() ? limits : "Scene exceeds " + limits + ".";
+}
+
 void cl_opengl_image::AddTriangle(double x1, double y1, double z1, double x2, double y2, double z2,
                                   double x3, double y3, double z3, COLORREF color, int edge_mask)
 {
-    if (triangles.size() >= max_triangles)
+    if (triangles.size() >= max_triangles) {
+        overflow |= scene_limit_triangles;
         return;
+    }
     cl_opengl_image_triangle t;
     t.corner_a = {x1, y1, z1};
     t.corner_b = {x2, y2, z2};
@@ -48,15 +76,20 @@ void cl_opengl_image::AddTriangle(double x1, double y1, double z1, double x2, do
 void cl_opengl_image::AddLine(double x1, double y1, double z1, double x2, double y2, double z2,
                               COLORREF color)
 {
-    if (lines.size() >= max_lines)
+    if (lines.size() >= max_lines) {
+        overflow |= scene_limit_lines;
         return;
+    }
     lines.push_back(cl_opengl_image_line{{x1, y1, z1}, {x2, y2, z2}, tone_down_near_white(color)});
 }
 
 void cl_opengl_image::AddPoint(double x, double y, double z)
 {
-    if (points.size() < max_points)
-        points.push_back(fpt{x, y, z});
+    if (points.size() >= max_points) {
+        overflow |= scene_limit_points;
+        return;
+    }
+    points.push_back(fpt{x, y, z});
 }
 
 void cl_opengl_image::AddThinSegment(double px, double py, double pz, double qx, double qy,
@@ -92,6 +125,7 @@ bool cl_opengl_image::Reset(bool keep_geometry)
         lines.clear();
         points.clear();
         markers_added = false;
+        overflow = 0;
     }
     if (!initialised)
         return CreateContext();

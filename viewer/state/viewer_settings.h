@@ -1,9 +1,8 @@
-// The viewer's process-wide values: every cl_export_functions object of the
-// process shares them.
+// The block the viewer shows and what became of its last load: process-wide,
+// so every cl_export_functions object of the process shares them.
 #pragma once
 #include <string>
 
-#include "render/view_settings.h"
 #include "skelvane/cstring.h"
 #include "skelvane/image.h"
 

@@ -1,4 +1,4 @@
-#include "interface/cl_viewer_app.h"
+#include "state/cl_viewer_app.h"
 
 #include <string>
 

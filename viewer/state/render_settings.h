@@ -1,5 +1,4 @@
-// Process-wide viewer settings that the renderer reads.  They belong to the viewer's
-// settings (set through cl_export_functions) and are defined there.
+// Process-wide settings that the renderer reads, set through cl_export_functions.
 #pragma once
 
 // Camera rotation and tilt in whole degrees.
@@ -9,11 +8,10 @@ extern int camera_tilt;
 extern int show_lines;
 
 // Non-zero: the camera fit counts line ends and markers too, not only triangle
-// corners.  Set through cl_export_functions::SetFitLines; defined beside the fit.
+// corners.  Set through cl_export_functions::SetFitLines.
 extern int fit_lines;
 
 // Non-zero: lines are drawn one pixel wide per 256 pixels of the picture, so
 // that they stay at least a pixel wide when image production halves the
-// picture.  Set through cl_export_functions::SetScaledLineWidth; defined beside
-// the passes.
+// picture.  Set through cl_export_functions::SetScaledLineWidth.
 extern int scaled_line_width;
