@@ -3,7 +3,9 @@
  * OBJ, SVG).  Both functions load the symbol the way a picture loads it (in
  * the drawing mode that cl_export_functions::SetDrawingMode chose), hand over
  * the scene before any camera fit, and free it again.  Call from one thread.
- * Results: 1 loaded, -1 empty library path or symbol name, -2 refused by the reader.
+ * Results: 1 loaded, -1 empty library path or symbol name, -2 refused by the
+ * reader or more than a scene holds (see cl_export_functions::GetLoadResult);
+ * nothing is handed over unless the result is 1.
  */
 #ifndef TAVREL_SCENE_H
 #define TAVREL_SCENE_H

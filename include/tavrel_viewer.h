@@ -60,8 +60,11 @@ public:
     // default) draws them one pixel wide.  For every object of the process.
     void SetScaledLineWidth(int on);
     // What loading the last symbol gave: 1 delivered, -1 no library or symbol
-    // name, -2 the library refused it (missing, corrupt, no such symbol); 0
-    // before any load.  Pictures are still made (blank) when loading failed.
+    // name, -2 the library refused it (missing, corrupt, no such symbol) or the
+    // symbol is more than a scene holds (2,000,000 triangles or lines, 1,000,000
+    // points: "ERROR: Scene exceeds ..." on standard output, beside the
+    // library's own messages); 0 before any load.  Pictures are still made
+    // when loading failed: blank, or of what the scene kept.
     int GetLoadResult() const;
     // Loads the symbol named by SetLibrary and SetBlockName into the scene
     // unless it is the one loaded (as RemakeImage decides); 2 no library, 3 no
