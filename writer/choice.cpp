@@ -1,4 +1,4 @@
-#include "tvlwriter/choice.h"
+#include "choice.h"
 
 namespace tvlw {
 

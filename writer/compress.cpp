@@ -1,6 +1,10 @@
-#include "tvlwriter/chunks.h"
+// Record data in chunks, each compressed when that pays.
+#include "compress.h"
 
 #include <algorithm>
+
+#include "tvl_format/byte_order.h"
+#include "tvl_format/limits.h"
 
 namespace tvlw {
 
@@ -8,8 +12,9 @@ namespace {
 
 void put_u16(std::vector<std::uint8_t> &out, std::size_t v)
 {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    unsigned char b[2];
+    tvl_format::le_put(b, v, 2);
+    out.insert(out.end(), b, b + 2);
 }
 
 std::vector<std::uint8_t> compress_chunk(const std::uint8_t *plain, std::size_t n, Compression c)
@@ -42,8 +47,8 @@ std::vector<std::uint8_t> compress_chunk(const std::uint8_t *plain, std::size_t 
 std::vector<std::uint8_t> encode_record_data(const std::vector<std::uint8_t> &plain,
                                              Compression c, std::size_t chunk_size)
 {
-    chunk_size = std::clamp<std::size_t>(chunk_size, 1, 65000);
-    std::vector<std::uint8_t> out(4, 0);
+    chunk_size = std::clamp<std::size_t>(chunk_size, 1, tvl_format::max_cx_length);
+    std::vector<std::uint8_t> out(4, 0); // the stored length, set at the end
     std::size_t pos = 0;
     // Even empty data has one (empty) chunk: the reader always reads the first.
     do {
@@ -62,9 +67,7 @@ std::vector<std::uint8_t> encode_record_data(const std::vector<std::uint8_t> &pl
                        plain.begin() + static_cast<std::ptrdiff_t>(pos + n));
         pos += n;
     } while (pos < plain.size());
-    const std::size_t s = out.size() - 4;
-    for (int i = 0; i < 4; ++i)
-        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((s >> (8 * i)) & 0xFF);
+    tvl_format::le_put(out.data(), out.size() - 4, 4);
     return out;
 }
 

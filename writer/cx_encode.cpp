@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "adaptive_model.h"
-#include "tvlwriter/chunks.h"
+#include "compress.h"
+#include "cx_model.h"
+#include "tvl_format/limits.h"
 
 namespace tvlw {
 
@@ -13,7 +14,7 @@ namespace {
 constexpr int hash_bits = 15;
 constexpr int max_chain = 96;
 constexpr std::size_t max_distance = 65535;
-constexpr std::size_t max_buffer = 65000;
+constexpr std::size_t max_buffer = tvl_format::max_cx_length;
 
 unsigned hash3(const std::uint8_t *p)
 {
@@ -74,7 +75,7 @@ private:
     std::vector<int> prev_;
 };
 
-void prime(AdaptiveModel &m, int rank, int times)
+void prime(CxModel &m, int rank, int times)
 {
     for (int i = 0; i < times; ++i)
         m.update(rank);
@@ -84,11 +85,11 @@ void prime(AdaptiveModel &m, int rank, int times)
 
 std::vector<std::uint8_t> cx_encode(const std::uint8_t *plain, std::size_t n, int method)
 {
-    if (method < 0 || method > 3 || n > 65535)
+    if (method < 0 || method > 3 || n > tvl_format::max_chunk_length)
         return {};
     BitWriter out;
     out.put(static_cast<unsigned>(method), 3);
-    AdaptiveModel high, lengths, literals;
+    CxModel high, lengths, literals;
     if (method == 1) {
         prime(high, 1, 4);
         prime(high, 2, 3);

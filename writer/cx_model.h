@@ -30,10 +30,10 @@ private:
     int used_ = 0;
 };
 
-class AdaptiveModel {
+class CxModel {
 public:
     static constexpr int symbols = 257;
-    AdaptiveModel();
+    CxModel();
     void update(int rank);
     void encode(int symbol, BitWriter &out);
     // Updates left before the 16-bit total would wrap.

@@ -1,8 +1,10 @@
-#include "adaptive_model.h"
+// The model of the adaptive code: frequencies by rank, kept in the order the
+// decoder keeps them.
+#include "cx_model.h"
 
 namespace tvlw {
 
-AdaptiveModel::AdaptiveModel() : total_(symbols)
+CxModel::CxModel() : total_(symbols)
 {
     for (int i = 0; i < symbols; ++i) {
         freq_[i] = 1;
@@ -10,7 +12,7 @@ AdaptiveModel::AdaptiveModel() : total_(symbols)
     }
 }
 
-void AdaptiveModel::update(int r)
+void CxModel::update(int r)
 {
     ++freq_[r];
     ++total_;
@@ -29,7 +31,7 @@ void AdaptiveModel::update(int r)
     }
 }
 
-void AdaptiveModel::encode(int symbol, BitWriter &out)
+void CxModel::encode(int symbol, BitWriter &out)
 {
     const int target = rank_[symbol];
     int lo = 0;
