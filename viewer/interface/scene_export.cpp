@@ -1,4 +1,4 @@
-#include "interface/scene_export.h"
+#include "tavrel_scene.h"
 
 #include "interface/block_loader.h"
 #include "interface/image_production.h"
