@@ -1,9 +1,5 @@
 // tvl render LIBRARY SYMBOL -o OUT.png [options], or LIBRARY --all -o FOLDER:
 // pictures of symbols through the viewer object, as any host makes them.
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +14,7 @@
 #include "skelvane/paths.h"
 #include "tavrel_viewer.h"
 #include "views.h"
+#include "worker_pool.h"
 
 namespace {
 
@@ -35,6 +32,7 @@ struct render_options {
     std::string mode = "full";
     std::string colors;
     std::string background = "FFFFFF";
+    COLORREF background_color = RGB(255, 255, 255); // --background once checked
     bool no_lines = false;
     bool all = false;
     int jobs = 1;
@@ -121,7 +119,8 @@ std::string file_name_for(const std::string &symbol)
     return name + ".png";
 }
 
-void check_options(const render_options &o)
+// Checks the options and keeps what they parse to.
+void check_options(render_options &o)
 {
     if (!skel_file_exists(o.library.c_str()))
         fail("no library " + o.library);
@@ -133,8 +132,7 @@ void check_options(const render_options &o)
     int height = 0;
     if (!o.window.empty() && !parse_window(o.window, width, height))
         fail("--window wants WIDTHxHEIGHT, such as 640x480");
-    COLORREF background = 0;
-    if (!parse_color(o.background, background))
+    if (!parse_color(o.background, o.background_color))
         fail("--background wants six hex digits RRGGBB");
     if (!o.colors.empty() && !skel_file_exists(o.colors.c_str()))
         fail("no layer colour file " + o.colors);
@@ -145,12 +143,10 @@ void check_options(const render_options &o)
 // The process-wide viewer settings of one run.
 void set_up_viewer(cl_export_functions &viewer, const render_options &o)
 {
-    COLORREF background = 0;
-    parse_color(o.background, background);
     viewer.SetLibrary(o.library.c_str());
     if (!o.colors.empty())
         viewer.SetLayerColorFile(o.colors.c_str());
-    viewer.SetBackgroundColor(background);
+    viewer.SetBackgroundColor(o.background_color);
     viewer.SetShowLines(o.no_lines ? 0 : 1);
     viewer.SetDrawingMode(o.mode == "classic" ? TAVREL_MODE_CLASSIC : TAVREL_MODE_FULL);
     viewer.SetFitLines(o.fit == "all" ? 1 : 0);
@@ -195,46 +191,23 @@ batch_counts render_in_processes(const render_options &o, const std::vector<std:
 {
     std::fflush(stdout);
     std::fflush(stderr);
-    struct worker {
-        pid_t pid;
-        int pipe_read;
-    };
-    std::vector<worker> workers;
+    const worker_pool_result pool = run_worker_pool(o.jobs, [&](int k, std::FILE *out) {
+        const batch_counts counts = render_share(o, symbols, k, o.jobs);
+        return std::fwrite(&counts, sizeof counts, 1, out) == 1;
+    });
+    if (!pool.error.empty())
+        fail(pool.error);
     batch_counts total;
-    for (int k = 0; k < o.jobs; ++k) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            fail(std::string("cannot start a worker: ") + std::strerror(errno));
-        const pid_t pid = fork();
-        if (pid < 0)
-            fail(std::string("cannot start a worker: ") + std::strerror(errno));
-        if (pid == 0) {
-            close(fds[0]);
-            batch_counts counts{0, 0};
-            try {
-                counts = render_share(o, symbols, k, o.jobs);
-            } catch (const command_exit &) {
-                counts.failed = -1;
-            }
-            const bool sent = write(fds[1], &counts, sizeof counts) == sizeof counts;
-            std::fflush(nullptr);
-            _exit(sent ? 0 : 1);
-        }
-        close(fds[1]);
-        workers.push_back({pid, fds[0]});
-    }
     bool lost = false;
-    for (const worker &w : workers) {
+    for (const worker_report &w : pool.workers) {
         batch_counts counts{0, 0};
-        if (read(w.pipe_read, &counts, sizeof counts) != sizeof counts || counts.failed < 0)
+        if (w.output.size() == sizeof counts)
+            std::memcpy(&counts, w.output.data(), sizeof counts);
+        else
             lost = true;
-        close(w.pipe_read);
-        int status = 0;
-        waitpid(w.pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            lost = true;
+        lost = lost || !w.clean;
         total.rendered += counts.rendered;
-        total.failed += std::max(counts.failed, 0L);
+        total.failed += counts.failed;
     }
     if (lost) {
         // Symbols a dead worker did not report count as failed.
@@ -277,7 +250,7 @@ void render_all(const render_options &o)
         throw command_exit{1};
 }
 
-void run(const render_options &o)
+void run(render_options &o)
 {
     check_options(o);
     if (o.all) {

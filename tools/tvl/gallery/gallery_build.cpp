@@ -1,10 +1,8 @@
 #include "gallery_build.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -14,6 +12,7 @@
 #include "symbol_drawing.h"
 #include "symbol_exports.h"
 #include "tavrel_viewer.h"
+#include "worker_pool.h"
 
 namespace fs = std::filesystem;
 
@@ -99,53 +98,24 @@ bool merge_share(const std::string &text, std::vector<site_library> &libraries, 
 }
 
 // Runs the items in settings.jobs processes (forked before any viewer exists
-// in this one), each writing to a temporary file that is merged afterwards.
+// in this one), each reporting its items through a pipe, merged afterwards.
 // False when a worker ended early (what it finished is merged); result.error
 // when workers could not be started.
 bool run_work(const gallery_settings &settings, std::vector<site_library> &libraries,
               const std::vector<work_item> &items, gallery_result &result)
 {
     const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(settings.jobs), items.size());
-    struct worker {
-        pid_t pid;
-        std::FILE *file;
-    };
-    std::vector<worker> workers;
     std::fflush(nullptr);
-    for (std::size_t k = 0; k < n; ++k) {
-        std::FILE *file = std::tmpfile();
-        if (file == nullptr) {
-            result.error = std::string("cannot make a temporary file: ") + std::strerror(errno);
-            break;
-        }
-        const pid_t pid = fork();
-        if (pid < 0) {
-            std::fclose(file);
-            result.error = std::string("cannot start a worker: ") + std::strerror(errno);
-            break;
-        }
-        if (pid == 0) {
-            work_share(settings, libraries, items, k, n, file);
-            const bool written = std::fflush(file) == 0;
-            std::fflush(nullptr);
-            _exit(written ? 0 : 1);
-        }
-        workers.push_back({pid, file});
-    }
+    const worker_pool_result pool = run_worker_pool(static_cast<int>(n), [&](int k, std::FILE *out) {
+        work_share(settings, libraries, items, static_cast<std::size_t>(k), n, out);
+        return true;
+    });
+    if (!pool.error.empty())
+        result.error = pool.error;
     bool complete = true;
-    for (const worker &w : workers) {
-        int status = 0;
-        waitpid(w.pid, &status, 0);
-        std::string text;
-        std::rewind(w.file);
-        char buffer[65536];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, w.file)) > 0;)
-            text.append(buffer, got);
-        std::fclose(w.file);
-        const bool merged = merge_share(text, libraries, result);
-        if (!merged || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    for (const worker_report &w : pool.workers)
+        if (!merge_share(w.output, libraries, result) || !w.clean)
             complete = false;
-    }
     return complete;
 }
 
