@@ -14,8 +14,8 @@
 #include <string>
 
 #include "decompress.h"
-#include "tvlwriter/chunks.h"
-#include "tvlwriter/entities.h"
+#include "writer/compress.h"
+#include "writer/entity_encoder.h"
 
 namespace {
 

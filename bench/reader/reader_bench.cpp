@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "tvlaccess.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "skelvane/gdi.h"
 #include "skelvane/wgl.h"
 #include "tavrel_viewer.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 extern char **environ;

@@ -16,7 +16,7 @@
 #include "interface/block_loader.h"
 #include "render/scene_functions.h"
 #include "state/drawing_mode.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 namespace {

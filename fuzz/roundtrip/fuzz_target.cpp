@@ -11,7 +11,7 @@
 
 #include "../common/fuzz_input.h"
 #include "tvlaccess.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 namespace {

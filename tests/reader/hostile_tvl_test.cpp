@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "tvl_run.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 
 using tvlw::LibraryWriter;
 

@@ -9,7 +9,7 @@
 
 #include "resbuf.h"
 #include "skelvane/ui.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 
 namespace rt {
 

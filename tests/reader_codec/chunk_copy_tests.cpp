@@ -5,7 +5,7 @@
 
 #include "codec_test_util.h"
 #include "decompress.h"
-#include "tvlwriter/chunks.h"
+#include "writer/compress.h"
 
 namespace {
 

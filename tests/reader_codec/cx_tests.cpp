@@ -5,7 +5,7 @@
 
 #include "cx_model.h"
 #include "decompress.h"
-#include "tvlwriter/chunks.h"
+#include "writer/compress.h"
 
 namespace {
 

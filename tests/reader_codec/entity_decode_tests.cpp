@@ -2,7 +2,7 @@
 
 #include "codec_test_util.h"
 #include "resbuf.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 
 namespace {
 

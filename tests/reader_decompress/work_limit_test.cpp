@@ -9,7 +9,7 @@
 
 #include "skelvane_ui.h"
 #include "tvlaccess.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 namespace {

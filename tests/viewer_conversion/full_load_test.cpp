@@ -7,7 +7,7 @@
 #include "chain_builder.h"
 #include "interface/block_loader.h"
 #include "state/drawing_mode.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 namespace {

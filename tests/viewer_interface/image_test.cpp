@@ -7,7 +7,7 @@
 #include "render/scene_functions.h"
 #include "state/viewer_settings.h"
 #include "tavrel_viewer.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "state/viewer_settings.h"
 #include "tavrel_scene.h"
 #include "tavrel_viewer.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 #include <gtest/gtest.h>

@@ -15,7 +15,7 @@
 #include <tuple>
 #include <vector>
 
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 #include "tvlwriter/library.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dxf/dxf_drawing.h"
-#include "tvlwriter/entities.h"
+#include "writer/entity_encoder.h"
 
 namespace dxf {
 
