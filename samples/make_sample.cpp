@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 namespace {
 

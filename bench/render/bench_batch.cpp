@@ -17,7 +17,7 @@
 #include "skelvane/wgl.h"
 #include "tavrel_viewer.h"
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 extern char **environ;
 

@@ -17,7 +17,7 @@
 #include "render/scene_functions.h"
 #include "state/drawing_mode.h"
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 namespace {
 

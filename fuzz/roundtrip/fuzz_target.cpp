@@ -12,7 +12,7 @@
 #include "../common/fuzz_input.h"
 #include "tvlaccess.h"
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 namespace {
 

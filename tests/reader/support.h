@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tvlaccess.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 namespace rt {
 

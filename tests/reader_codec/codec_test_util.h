@@ -6,7 +6,7 @@
 
 #include "entity_decoder.h"
 #include "settings.h"
-#include "tvlwriter/settings.h"
+#include "writer/settings.h"
 
 struct work_file {
     std::FILE *f;

@@ -10,7 +10,7 @@
 #include "skelvane_ui.h"
 #include "tvlaccess.h"
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 namespace {
 

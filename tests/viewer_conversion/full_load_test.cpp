@@ -8,7 +8,7 @@
 #include "interface/block_loader.h"
 #include "state/drawing_mode.h"
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "state/viewer_settings.h"
 #include "tavrel_viewer.h"
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "tavrel_scene.h"
 #include "tavrel_viewer.h"
 #include "writer/entity_encoder.h"
-#include "tvlwriter/library.h"
+#include "writer/library.h"
 
 #include <gtest/gtest.h>
 

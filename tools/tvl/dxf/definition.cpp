@@ -2,7 +2,7 @@
 
 #include "reader_messages.h"
 #include "tvlaccess.h"
-#include "tvlwriter/value_forms.h"
+#include "writer/value_forms.h"
 
 namespace dxf {
 

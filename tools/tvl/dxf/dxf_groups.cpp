@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "tvlwriter/value_forms.h"
+#include "writer/value_forms.h"
 
 namespace dxf {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dxf/dxf_groups.h"
-#include "tvlwriter/choice.h"
-#include "tvlwriter/library.h"
+#include "writer/choice.h"
+#include "writer/library.h"
 
 namespace dxf {
 
