@@ -142,8 +142,8 @@ Candidate replaced_with_codes(const BlockEncoder::State &st, const Coding &codin
     return c;
 }
 
-// Whether a group template's codes cover the replaced groups and all name
-// groups of the entity.
+// Whether every code of a group template names a group of the entity, and the
+// template covers the replaced groups.
 bool template_fits(const GroupTemplate &gt, const Normal &n, const std::vector<int> &replaced)
 {
     for (int k = 0; k < gt.count; ++k)

@@ -171,7 +171,8 @@ void write_real(Bytes &out, int type, double x, const Config &cfg, bool with_typ
 int ring_find(const Values &v, const Config &cfg, double x)
 {
     // A reference is one type byte, so only the first 231 entries can be named.
-    const int named = cfg.ring < 231 ? cfg.ring : 231;
+    constexpr int nameable = 256 - ring_type;
+    const int named = cfg.ring < nameable ? cfg.ring : nameable;
     for (int i = 0; i < named; ++i)
         if (same_bits(v.reals[static_cast<std::size_t>(i)], x))
             return i;
