@@ -13,10 +13,25 @@ function(skel_target_warnings target)
   target_compile_options(${target} PRIVATE ${SKEL_WARNINGS})
 endfunction()
 
-function(skel_add_subdirectory_if_present dir)
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${dir})
-  endif()
+# A library hosts load, compiled once and linked twice: NAME is the shared library,
+# NAME_internal a static library of the same objects through which tests reach
+# what the shared library hides.  What the code needs (LIBS, DEFINITIONS) goes on
+# NAME_objects and reaches both.
+#   skel_add_library_with_internal(NAME SOURCES ... [DEFINITIONS ...] [LIBS ...])
+function(skel_add_library_with_internal name)
+  cmake_parse_arguments(L "" "" "SOURCES;DEFINITIONS;LIBS" ${ARGN})
+  add_library(${name}_objects OBJECT ${L_SOURCES})
+  skel_target_warnings(${name}_objects)
+  target_compile_definitions(${name}_objects PUBLIC ${L_DEFINITIONS})
+  target_include_directories(${name}_objects PUBLIC ${PROJECT_SOURCE_DIR}/include ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name}_objects PUBLIC ${L_LIBS})
+
+  add_library(${name} SHARED)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/include)
+  target_link_libraries(${name} PRIVATE ${name}_objects)
+
+  add_library(${name}_internal STATIC)
+  target_link_libraries(${name}_internal PUBLIC ${name}_objects)
 endfunction()
 
 # Adds every immediate child folder that has a CMakeLists.txt, so that each area

@@ -5,18 +5,18 @@
 #include <cstdlib>
 
 #include "bridge_fixture.h"
+#include "child_process.h"
 
 namespace {
 
 class HostTool : public bridge_test {
 protected:
     // Runs pellimax-host with the arguments; what it printed.
-    std::string host(const std::string &arguments)
+    std::string host(const std::vector<std::string> &arguments)
     {
-        const std::string command = std::string("'") + PELLIMAX_HOST + "' " + arguments + " > '" +
-                                    drive_.host("printed.txt") + "' 2>/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return drive_.read("printed.txt");
+        const skeltest::run_result r = skeltest::run({PELLIMAX_HOST, arguments});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out;
     }
 };
 
@@ -27,7 +27,7 @@ TEST_F(HostTool, OneItemThroughTheImportProgram)
     install_program("Tools");
     enter("Tools");
     drive_.write("keys.txt", "PN=AB 12\r\nMC=M7\r\n");
-    EXPECT_EQ(host("item 'C:\\result.txt' 'C:\\keys.txt'"), "1\n");
+    EXPECT_EQ(host({"item", "C:\\result.txt", "C:\\keys.txt"}), "1\n");
     EXPECT_EQ(drive_.read("result.txt"), "PN=AB\nMC=M7\n");
     EXPECT_EQ(drive_.read("pxqrimp.ini"), "[PellimaxExe]\nPath=C:\\Tools\\\n");
     EXPECT_TRUE(shown().empty());
@@ -43,7 +43,7 @@ TEST_F(HostTool, AListOfTwoPassesThroughTheBatchFile)
     ::setenv("PELLIMAX_STANDIN_TEXT_2", "B\\n", 1);
     ::setenv("PELLIMAX_STANDIN_LOG", drive_.host("runs.log").c_str(), 1);
     answer({"yes", "no"});
-    EXPECT_EQ(host("list 'C:\\list.txt'"), "1\n");
+    EXPECT_EQ(host({"list", "C:\\list.txt"}), "1\n");
     ::unsetenv("TMPDIR");
     EXPECT_EQ(drive_.read("list.txt"), "A\n\nB\n\n");
     const std::string batch = drive_.read("pxqrtemp.bat");

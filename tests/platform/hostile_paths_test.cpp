@@ -4,10 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "scratch_folder.h"
 #include "skelvane/paths.h"
@@ -21,30 +19,8 @@ public:
     ~no_hang() { ::alarm(0); }
 };
 
-// Sets or clears an environment variable for the length of a test.
-class env_override {
-public:
-    env_override(const char *name, const char *value) : name_(name)
-    {
-        if (const char *old = std::getenv(name))
-            saved_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~env_override()
-    {
-        if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char *name_;
-    std::optional<std::string> saved_;
-};
+using skeltest::scoped_env;
+using skeltest::scratch_folder;
 
 } // namespace
 
@@ -53,7 +29,7 @@ private:
 TEST(HostilePaths, ReadingRefusesPipesFoldersAndDevicesWithoutWaiting)
 {
     scratch_folder folder;
-    env_override drive("SKELVANE_DRIVE_C", folder.path().c_str());
+    scoped_env drive("SKELVANE_DRIVE_C", folder.path().c_str());
     ASSERT_EQ(::mkfifo((folder / "p.tvl").c_str(), 0600), 0);
     std::filesystem::create_directory(folder / "dir.tvl");
     no_hang guard;
@@ -104,7 +80,7 @@ TEST(HostilePaths, RegularFilesAndWritableDevicesStillOpen)
 TEST(HostilePaths, DriveCWithoutAHomeIsAPrivateFolder)
 {
     scratch_folder tmp;
-    env_override home("HOME", nullptr), xdg("XDG_DATA_HOME", nullptr), mapped("SKELVANE_DRIVE_C", nullptr),
+    scoped_env home("HOME", nullptr), xdg("XDG_DATA_HOME", nullptr), mapped("SKELVANE_DRIVE_C", nullptr),
         temp("TMPDIR", tmp.path().c_str());
     const std::string own = tmp / ("skelvane-" + std::to_string(::geteuid()));
 

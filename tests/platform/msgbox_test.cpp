@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
+#include "file_text.h"
 #include "scratch_folder.h"
 #include "skelvane/msgbox.h"
 #include "skelvane/ui.h"
@@ -29,15 +29,9 @@ protected:
         ::setenv("SKELVANE_UI", ("script:" + script_path).c_str(), 1);
         skel_ui_reset();
     }
-    std::string log() const
-    {
-        std::ifstream in(log_path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string log() const { return skeltest::read_file(log_path); }
 
-    scratch_folder folder;
+    skeltest::scratch_folder folder;
     std::string log_path = folder / "ui.log";
     std::string script_path = folder / "answers";
 };

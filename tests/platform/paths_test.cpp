@@ -26,17 +26,9 @@ std::string read_all(std::FILE *f)
 
 class PathsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ::setenv("SKELVANE_DRIVE_C", drive_c.path().c_str(), 1);
-        ::setenv("SKELVANE_DRIVE_Q", drive_q.path().c_str(), 1);
-    }
-    void TearDown() override
-    {
-        ::unsetenv("SKELVANE_DRIVE_C");
-        ::unsetenv("SKELVANE_DRIVE_Q");
-    }
-    scratch_folder drive_c, drive_q;
+    skeltest::scratch_folder drive_c, drive_q;
+    skeltest::scoped_env map_c{"SKELVANE_DRIVE_C", drive_c.path().c_str()};
+    skeltest::scoped_env map_q{"SKELVANE_DRIVE_Q", drive_q.path().c_str()};
 };
 
 TEST_F(PathsTest, MapsDrivesSeparatorsAndHostPaths)

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "skelvane/profile.h"
 #include "temp_drive.h"
 

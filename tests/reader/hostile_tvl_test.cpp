@@ -28,7 +28,7 @@ LibraryWriter face_bomb(int repeats)
 TEST_F(TvlTest, APipeIsRefusedNotWaitedOn)
 {
     ASSERT_EQ(::mkfifo(dir.file("p.tvl").c_str(), 0600), 0);
-    ToolRun r = tvl("list '" + dir.file("p.tvl") + "'");
+    ToolRun r = tvl({"list", dir.file("p.tvl")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "\nCannot open library file: " + dir.file("p.tvl") + ". ");
     EXPECT_EQ(r.err, "tvl list: " + dir.file("p.tvl") + ": cannot be opened\n");
@@ -37,7 +37,7 @@ TEST_F(TvlTest, APipeIsRefusedNotWaitedOn)
     w.add_block("ONE", rt::PlainBlock().line("0", 0, 0, 1, 1).finish());
     const std::string library = save(w);
     ASSERT_EQ(::mkfifo(dir.file("colors.txt").c_str(), 0600), 0);
-    r = tvl("scene " + library + " ONE --colors '" + dir.file("colors.txt") + "'");
+    r = tvl({"scene", library, "ONE", "--colors", dir.file("colors.txt")});
     EXPECT_NE(r.out.find("lines 1"), std::string::npos) << r.out; // read as no colour file
 }
 
@@ -46,7 +46,7 @@ TEST_F(TvlTest, APipeIsRefusedNotWaitedOn)
 TEST_F(TvlTest, AFaceBombFailsAtTheDefinitionBound)
 {
     const std::string library = save(face_bomb(600000));
-    const ToolRun r = tvl("scene " + library + " BOMB");
+    const ToolRun r = tvl({"scene", library, "BOMB"});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("Symbol definition exceeds 500000 entities."), std::string::npos) << r.err.substr(0, 300);
     EXPECT_EQ(r.out, "");
@@ -61,14 +61,14 @@ TEST_F(TvlTest, AnUnreadableIndexIsSaidToBeUnreadable)
     auto bytes = w.bytes(&layout);
     bytes[layout.index.at("DOOR")] = 7; // not an index record
     rt::write_bytes(dir.file("bad.tvl"), bytes);
-    ToolRun r = tvl("list '" + dir.file("bad.tvl") + "'");
+    ToolRun r = tvl({"list", dir.file("bad.tvl")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "\nCannot read library file.");
     EXPECT_EQ(r.err, "tvl list: " + dir.file("bad.tvl") + ": its symbol index cannot be read\n");
 
     LibraryWriter hidden;
     hidden.add_block("*ANON", rt::PlainBlock().finish());
-    r = tvl("list " + save(hidden, "hidden.tvl"));
+    r = tvl({"list", save(hidden, "hidden.tvl")});
     EXPECT_EQ(r.err, "tvl list: " + dir.file("hidden.tvl") + ": holds no listed symbols\n");
 }
 
@@ -77,7 +77,7 @@ TEST_F(TvlTest, AnOverlongSymbolNameIsExplained)
 {
     LibraryWriter w;
     w.add_block("DOOR", rt::PlainBlock().finish());
-    const ToolRun r = tvl("dump " + save(w) + " " + std::string(124, 'N'));
+    const ToolRun r = tvl({"dump", save(w), std::string(124, 'N')});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("longer than 123 characters"), std::string::npos) << r.err;
 }

@@ -13,34 +13,10 @@
 
 namespace rt {
 
-ScratchDir::ScratchDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "tvlreader-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    path_ = pattern;
-    if (const char *t = std::getenv("TEMP")) {
-        had_temp_ = true;
-        old_temp_ = t;
-    }
-    setenv("TEMP", path_.c_str(), 1);
-    setenv("SKELVANE_DRIVE_C", path_.c_str(), 1);
-}
-
-ScratchDir::~ScratchDir()
-{
-    if (had_temp_)
-        setenv("TEMP", old_temp_.c_str(), 1);
-    else
-        unsetenv("TEMP");
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
 int ScratchDir::leftover_work_files() const
 {
     int n = 0;
-    for (const auto &e : std::filesystem::directory_iterator(path_)) {
+    for (const auto &e : std::filesystem::directory_iterator(path())) {
         const std::string name = e.path().filename().string();
         if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".sb$") == 0)
             ++n;
@@ -176,14 +152,6 @@ void trace_register(bool entity, bool table, bool command)
 {
     trace() = Trace{};
     ta_init(entity ? on_entity : nullptr, table ? on_table : nullptr, command ? on_command : nullptr);
-}
-
-std::string read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 void write_bytes(const std::string &path, const std::vector<std::uint8_t> &bytes)

@@ -7,26 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "file_text.h"
+#include "scratch_folder.h"
 #include "tvlaccess.h"
 #include "writer/library.h"
 
 namespace rt {
 
-// A fresh folder under the system's temporary folder, removed at the end; TEMP
-// points into it so that work files land there.
-class ScratchDir {
+// A scratch folder that is drive C as well.
+class ScratchDir : public skeltest::scratch_folder {
 public:
-    ScratchDir();
-    ~ScratchDir();
-    const std::filesystem::path &path() const { return path_; }
-    std::string file(const std::string &name) const { return (path_ / name).string(); }
+    ScratchDir() { map_drive_c(); }
     // Work files the reader left behind.
     int leftover_work_files() const;
-
-private:
-    std::filesystem::path path_;
-    std::string old_temp_;
-    bool had_temp_ = false;
 };
 
 // Block data coded in the longest form: complete entities, explicit reals.
@@ -66,7 +59,7 @@ std::string chain_text(const resbuf *chain);
 // Captures what the reader prints on standard output while fn runs.
 template <class Fn> std::string stdout_of(Fn fn);
 
-std::string read_file(const std::string &path);
+using skeltest::read_file;
 void write_bytes(const std::string &path, const std::vector<std::uint8_t> &bytes);
 
 } // namespace rt

@@ -13,7 +13,7 @@ TEST_F(TvlTest, ListPrintsNamesInFileOrder)
         w.add_block("_TAVRELX", block);
         w.add_block("DOOR", block, {.hidden = true});
         w.add_block("CHAIR", block);
-        const ToolRun r = tvl("list " + save(w));
+        const ToolRun r = tvl({"list", save(w)});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, version >= 30 ? "WINDOW\nCHAIR\n" : "WINDOW\nDOOR\nCHAIR\n");
         EXPECT_EQ(r.err, "");
@@ -22,35 +22,35 @@ TEST_F(TvlTest, ListPrintsNamesInFileOrder)
 
 TEST_F(TvlTest, ListExplainsWhyNothingCame)
 {
-    ToolRun r = tvl("list '" + dir.file("missing") + "'");
+    ToolRun r = tvl({"list", dir.file("missing")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "tvl list: " + dir.file("missing") + ": no such library file\n");
 
     rt::write_bytes(dir.file("text.tvl"), {'h', 'e', 'l', 'l', 'o', '\n'});
-    r = tvl("list '" + dir.file("text.tvl") + "'");
+    r = tvl({"list", dir.file("text.tvl")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "\nERROR: Not a symbol library file.");
     EXPECT_NE(r.err.find("not a symbol library"), std::string::npos);
 
     LibraryWriter empty;
-    r = tvl("list " + save(empty));
+    r = tvl({"list", save(empty)});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("holds no listed symbols"), std::string::npos);
 
     LibraryWriter v50;
     v50.set_version_text("50");
-    r = tvl("list " + save(v50));
+    r = tvl({"list", save(v50)});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "\nERROR: Cannot read version \"TVL50\" library file.");
 
     LibraryWriter rbad({.record_ref_width = 4});
-    r = tvl("list " + save(rbad));
+    r = tvl({"list", save(rbad)});
     EXPECT_EQ(r.out, "Library file error: invalid value for RBAD.");
     LibraryWriter c3({.coding = 3});
-    EXPECT_EQ(tvl("list " + save(c3)).out, "Unrecognized compression type in library.");
+    EXPECT_EQ(tvl({"list", save(c3)}).out, "Unrecognized compression type in library.");
     LibraryWriter fr9({.fraction_bits = 9});
-    EXPECT_EQ(tvl("list " + save(fr9)).out, "\nCorrupted library file.");
+    EXPECT_EQ(tvl({"list", save(fr9)}).out, "\nCorrupted library file.");
 }
 
 TEST_F(TvlTest, DumpWritesOneLinePerCallback)
@@ -68,26 +68,26 @@ TEST_F(TvlTest, DumpWritesOneLinePerCallback)
         "E (null)\n"
         "E (0.\"BLOCK\")(2.\"DOOR\")(70.0)(10.(0 0 0))(1.\"\")\n";
 
-    ToolRun r = tvl("dump " + lib + " DOOR");
+    ToolRun r = tvl({"dump", lib, "DOOR"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, expected_tables + "E (0.\"POINT\")(8.\"WALLS\")(10.(0.333333 2 0))\nE (0.\"ENDBLK\")\nRESULT 1\n");
 
-    r = tvl("dump " + lib + " DOOR --exact -o '" + dir.file("trace.txt") + "'");
+    r = tvl({"dump", lib, "DOOR", "--exact", "-o", dir.file("trace.txt")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(rt::read_file(dir.file("trace.txt")),
               expected_tables + "E (0.\"POINT\")(8.\"WALLS\")(10.(0.33333333333333331 2 0))\nE (0.\"ENDBLK\")\nRESULT 1\n");
 
-    r = tvl("dump " + lib + " WINDOW");
+    r = tvl({"dump", lib, "WINDOW"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "\nERROR: WINDOW not found in table B.RESULT 0\n");
 }
 
 TEST_F(TvlTest, EveryCommandHasHelp)
 {
-    EXPECT_EQ(tvl("list --help").status, 0);
-    EXPECT_EQ(tvl("dump --help").status, 0);
-    EXPECT_NE(tvl("dump").status, 0);
+    EXPECT_EQ(tvl({"list", "--help"}).status, 0);
+    EXPECT_EQ(tvl({"dump", "--help"}).status, 0);
+    EXPECT_NE(tvl({"dump"}).status, 0);
 }
 
 TEST_F(TvlTest, DumpReadsOlderLibraries)
@@ -104,7 +104,7 @@ TEST_F(TvlTest, DumpReadsOlderLibraries)
     b.str(8, "0").end_entity().insert("0", "SUB");
     w.add_block("OLD", b.finish(),
                 {.compression = tvlw::Compression::method1, .dependencies = {{5, "0"}, {9, "SUB"}}});
-    const ToolRun r = tvl("dump " + save(w) + " OLD");
+    const ToolRun r = tvl({"dump", save(w), "OLD"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "T (0.\"LAYER\")(2.\"0\")(70.0)(62.7)(6.\"CONTINUOUS\")\n"
                      "C (5005.\"_.LAYER\")(5005.\"_NEW\")(5005.\"0\")(5005.\"_COLOR\")(5003.7)(5005.\"0\")\n"
@@ -136,7 +136,7 @@ TEST_F(TvlTest, DumpOfCombinedData)
     w.add_block("A", data,
                 {.compression = tvlw::Compression::method2,
                  .dependencies = {{5, "WALLS", layer_at, {}}, {9, "B", nested_at, {}}}});
-    const ToolRun r = tvl("dump " + save(w) + " A");
+    const ToolRun r = tvl({"dump", save(w), "A"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "T (0.\"LAYER\")(2.\"WALLS\")(70.0)(62.7)(6.\"\")\n"
                      "C (5005.\"_.LAYER\")(5005.\"_NEW\")(5005.\"WALLS\")(5005.\"_COLOR\")(5003.7)(5005.\"WALLS\")\n"
@@ -168,12 +168,13 @@ TEST_F(TvlTest, DecompressionErrorsAreShownInMessageBoxes)
     const int stored = bytes[chunk + 2] | (bytes[chunk + 3] << 8);
     ASSERT_LT(stored, plain);
     const std::string log = dir.file("boxes.log");
-    const std::string env = "SKELVANE_UI='script:" + dir.file("answers.txt") + "' SKELVANE_UI_LOG='" + log + "'";
+    const std::vector<std::pair<std::string, std::string>> env{{"SKELVANE_UI", "script:" + dir.file("answers.txt")},
+                                                               {"SKELVANE_UI_LOG", log}};
     rt::write_bytes(dir.file("answers.txt"), {'y', 'e', 's', '\n'});
 
     bytes[chunk + 4] |= 7; // a method that does not exist
     rt::write_bytes(dir.file("cx.tvl"), bytes);
-    ToolRun r = tvl("dump '" + dir.file("cx.tvl") + "' BAD", env);
+    ToolRun r = tvl({"dump", dir.file("cx.tvl"), "BAD"}, env);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "RESULT 0\n");
     EXPECT_EQ(rt::read_file(log), "box\tMessage\t\\nERROR: Decompressing Cx buffer.\\n\\nDisplay additional messages?"
@@ -183,7 +184,7 @@ TEST_F(TvlTest, DecompressionErrorsAreShownInMessageBoxes)
     bytes[chunk + 1] = 0;
     rt::write_bytes(dir.file("short.tvl"), bytes);
     std::remove(log.c_str());
-    r = tvl("dump '" + dir.file("short.tvl") + "' BAD", env);
+    r = tvl({"dump", dir.file("short.tvl"), "BAD"}, env);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "RESULT 0\n");
     EXPECT_EQ(rt::read_file(log), "box\tMessage\t\\nERROR: Corrupted library file.\\n\\nDisplay additional messages?"

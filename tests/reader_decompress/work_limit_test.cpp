@@ -3,10 +3,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "scratch_folder.h"
 #include "skelvane_ui.h"
 #include "tvlaccess.h"
 #include "writer/entity_encoder.h"
@@ -31,11 +31,6 @@ class WorkLimit : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (const char *old = std::getenv("TEMP"))
-            old_temp_ = old;
-        dir_ = (std::filesystem::temp_directory_path() / "tvlwork-XXXXXX").string();
-        ASSERT_NE(mkdtemp(dir_.data()), nullptr);
-        setenv("TEMP", dir_.c_str(), 1);
         boxes.clear();
         skelvane_set_message_box_provider(record_box);
         ta_init(accept, accept, nullptr);
@@ -43,11 +38,6 @@ protected:
     void TearDown() override
     {
         skelvane_set_message_box_provider(nullptr);
-        std::filesystem::remove_all(dir_);
-        if (old_temp_)
-            setenv("TEMP", old_temp_->c_str(), 1);
-        else
-            unsetenv("TEMP");
     }
 
     // Block A inserts block B, whose data (a line, then padding that is never
@@ -75,8 +65,9 @@ protected:
         return path;
     }
 
-    std::string dir_;
-    std::optional<std::string> old_temp_;
+    // TEMP points into it, so the work file lands there.
+    skeltest::scratch_folder scratch_;
+    const std::string dir_ = scratch_.path();
 };
 
 TEST_F(WorkLimit, RepeatedExpansionIsRefused)

@@ -11,6 +11,7 @@
 #include "hash.h"
 #include "html_text.h"
 #include "picture_cache.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,18 +21,9 @@ namespace {
 
 class gallery_parts : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("gallery_parts_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string &name) const { return (dir_ / name).string(); }
+    std::string path(const std::string &name) const { return dir_.file(name); }
 
-    fs::path dir_;
+    skeltest::scratch_folder dir_;
 };
 
 symbol_facts odd_symbol()

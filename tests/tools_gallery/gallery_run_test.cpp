@@ -1,6 +1,4 @@
 // tvl gallery and tvl cache as a user runs them, on libraries made by the writer.
-#include <sys/wait.h>
-
 #include "viewer_e2e/png_picture.h"
 #include "viewer_e2e/tvl_run.h"
 
@@ -56,7 +54,7 @@ protected:
         return tvl(args);
     }
 
-    std::string site(const std::string &file) const { return read_text(dir_ / "site" / file); }
+    std::string site(const std::string &file) const { return skeltest::read_file(path("site/" + file)); }
 };
 
 TEST_F(tvl_gallery, writes_a_card_a_page_and_pictures_for_every_symbol)
@@ -133,10 +131,11 @@ TEST_F(tvl_gallery, damaged_cache_files_are_rebuilt)
 TEST_F(tvl_gallery, runs_at_once_share_the_cache)
 {
     const std::string lib = parts_library();
-    const std::string command = "'" TVL_PROGRAM "' gallery '" + lib + "' --cache '" + path("cache") + "' -o '";
-    const std::string both = command + path("a") + "' >/dev/null 2>&1 & first=$!; " + command + path("b") +
-                             "' >/dev/null 2>&1 & second=$!; wait $first && wait $second";
-    ASSERT_EQ(std::system(both.c_str()), 0);
+    const auto both = skeltest::run_together(
+        {skeltest::tvl_command({"gallery", lib, "--cache", path("cache"), "-o", path("a")}),
+         skeltest::tvl_command({"gallery", lib, "--cache", path("cache"), "-o", path("b")})});
+    ASSERT_EQ(both[0].status, 0) << both[0].err;
+    ASSERT_EQ(both[1].status, 0) << both[1].err;
     for (const char *s : {"a", "b"})
         for (int i = 0; i < 3; ++i) {
             picture p;

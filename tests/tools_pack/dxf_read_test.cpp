@@ -1,6 +1,4 @@
 // Reading DXF drawings: group pairs, sections, typed groups, symbol names.
-#include <unistd.h>
-
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -8,23 +6,15 @@
 #include "dxf/dxf_groups.h"
 #include "dxf/dxf_pack.h"
 #include "dxf_text.h"
+#include "scratch_folder.h"
 
 namespace {
 
 class dxf_read : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("dxf_read_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     std::string file(const std::string &name, const std::string &text)
     {
-        const std::string p = (dir_ / name).string();
+        const std::string p = dir_.file(name);
         write_file(p, text);
         return p;
     }
@@ -40,7 +30,7 @@ protected:
         return "";
     }
 
-    std::filesystem::path dir_;
+    skeltest::scratch_folder dir_;
 };
 
 const dxf_pairs a_line = {{0, "LINE"}, {8, "WALLS"}, {10, "1"}, {20, "2"}, {30, "3"}, {11, "4"}, {21, "5"}};

@@ -1,10 +1,10 @@
 // DXF drawings written by the tests, pair by pair.
 #pragma once
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "file_text.h"
 
 using dxf_pairs = std::vector<std::pair<int, std::string>>;
 
@@ -37,7 +37,4 @@ inline dxf_pairs drawing(const dxf_pairs &entities, const dxf_pairs &tables = {}
     return d;
 }
 
-inline void write_file(const std::filesystem::path &path, const std::string &text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using skeltest::write_file;

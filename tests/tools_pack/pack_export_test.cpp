@@ -1,6 +1,6 @@
 // tvl pack and tvl export end to end: drawings in, libraries, drawings out,
 // checked by the independent DXF reader and by xmllint.
-#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "dxf_text.h"
@@ -55,6 +55,11 @@ dxf_pairs part_entities()
             {23, "1"},       {33, "1"}};
 }
 
+bool have_ezdxf()
+{
+    return skeltest::run({"/usr/bin/python3", {"-c", "import ezdxf"}}).status == 0;
+}
+
 class pack_export : public tvl_test {
 protected:
     std::string part(const std::string &name = "part.dxf", const std::string &nut_end = "2.0")
@@ -67,14 +72,12 @@ protected:
     // The independent reader's verdict: "" when the drawing passes.
     std::string check(const std::vector<std::string> &args)
     {
-        if (std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") != 0)
+        if (!have_ezdxf())
             return "";
-        std::string command = "/usr/bin/python3 '" DXF_CHECK "'";
-        for (const std::string &a : args)
-            command += " '" + a + "'";
-        command += " >'" + path("check.txt") + "' 2>&1";
-        const int status = std::system(command.c_str());
-        return status == 0 ? "" : "check failed: " + read_text(path("check.txt"));
+        std::vector<std::string> script{DXF_CHECK};
+        script.insert(script.end(), args.begin(), args.end());
+        const skeltest::run_result r = skeltest::run({"/usr/bin/python3", script});
+        return r.status == 0 ? "" : "check failed: " + r.out + r.err;
     }
 
     std::string dump(const std::string &library, const std::string &symbol)
@@ -107,7 +110,7 @@ TEST_F(pack_export, EveryValueComesBackThroughDxf)
         const std::string out = path("out" + version + "/PART.dxf");
         const tvl_result exported = tvl({"export", path("lib.tvl"), "PART", "-o", out, "--dxf-version", version});
         ASSERT_EQ(exported.status, 0) << exported.err;
-        EXPECT_NE(read_text(out).find(version == "12" ? "AC1009" : "AC1015"), std::string::npos);
+        EXPECT_NE(skeltest::read_file(out).find(version == "12" ? "AC1009" : "AC1015"), std::string::npos);
         write_file(path("dump.txt"), first);
         EXPECT_EQ(check({"audit", out, path("dump.txt")}), "");
         const std::string again = path("again" + version + ".tvl");
@@ -118,7 +121,7 @@ TEST_F(pack_export, EveryValueComesBackThroughDxf)
 
 TEST_F(pack_export, DrawingsOfTheIndependentLibraryPackAndComeBack)
 {
-    if (std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") != 0)
+    if (!have_ezdxf())
         GTEST_SKIP() << "python3-ezdxf is not installed";
     ASSERT_EQ(check({"make", path("ez.dxf")}), "");
     ASSERT_EQ(tvl({"pack", path("ez.tvl"), path("ez.dxf")}).status, 0);
@@ -128,7 +131,7 @@ TEST_F(pack_export, DrawingsOfTheIndependentLibraryPackAndComeBack)
     std::filesystem::create_directories(path("out"));
     ASSERT_EQ(tvl({"export", path("ez.tvl"), "EZ", "-o", path("out/EZ.dxf")}).status, 0);
     // LWPOLYLINE is not an R12 entity, so the drawing is written as R2000.
-    EXPECT_NE(read_text(path("out/EZ.dxf")).find("AC1015"), std::string::npos);
+    EXPECT_NE(skeltest::read_file(path("out/EZ.dxf")).find("AC1015"), std::string::npos);
     write_file(path("dump.txt"), first);
     EXPECT_EQ(check({"audit", path("out/EZ.dxf"), path("dump.txt")}), "");
     ASSERT_EQ(tvl({"pack", path("again.tvl"), path("out/EZ.dxf")}).status, 0);
@@ -138,7 +141,7 @@ TEST_F(pack_export, DrawingsOfTheIndependentLibraryPackAndComeBack)
 TEST_F(pack_export, AFailedPackLeavesTheEarlierLibrary)
 {
     ASSERT_EQ(tvl({"pack", path("lib.tvl"), part()}).status, 0);
-    const std::string before = read_text(path("lib.tvl"));
+    const std::string before = skeltest::read_file(path("lib.tvl"));
     std::string text = dxf_text(drawing(part_entities()));
     write_file(path("cut.dxf"), text.substr(0, text.size() / 2));
     write_file(path("binary.dxf"), std::string("AutoCAD Binary DXF\r\n\x1a\0", 22));
@@ -150,8 +153,8 @@ TEST_F(pack_export, AFailedPackLeavesTheEarlierLibrary)
     EXPECT_NE(r.err.find("binary.dxf: a binary DXF file"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("drawing.dwg: a DWG drawing"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("3 of 4 drawings could not be read"), std::string::npos) << r.err;
-    EXPECT_EQ(read_text(path("lib.tvl")), before);
-    for (const auto &e : std::filesystem::directory_iterator(dir_))
+    EXPECT_EQ(skeltest::read_file(path("lib.tvl")), before);
+    for (const auto &e : std::filesystem::directory_iterator(dir_.path()))
         EXPECT_EQ(e.path().filename().string().find(".lib.tvl."), std::string::npos) << "left behind: " << e.path();
     // With --skip-bad the readable drawings are packed, and the failure still shows.
     const tvl_result skipped = tvl({"pack", path("part_only.tvl"), part(), path("cut.dxf"), "--skip-bad"});
@@ -200,23 +203,25 @@ TEST_F(pack_export, SvgAndObjOfTheScene)
     ASSERT_EQ(tvl({"pack", path("lib.tvl"), path("box.dxf")}).status, 0);
     const tvl_result svg = tvl({"export", path("lib.tvl"), "BOX", "-o", path("box.svg"), "--mode", "classic"});
     ASSERT_EQ(svg.status, 0) << svg.err;
-    const std::string s = read_text(path("box.svg"));
+    const std::string s = skeltest::read_file(path("box.svg"));
     // y up in the drawing, down in SVG; a tenth of the size (10) as margin.
     EXPECT_NE(s.find("viewBox=\"-1 -6 12 7\""), std::string::npos) << s;
     EXPECT_NE(s.find("M0 0L10 -5"), std::string::npos) << s;
     EXPECT_NE(s.find("fill=\"#"), std::string::npos) << s;
-    if (std::system("command -v xmllint >/dev/null") == 0) {
-        EXPECT_EQ(std::system(("xmllint --noout '" + path("box.svg") + "'").c_str()), 0);
+    // Checked where xmllint is installed (a program that cannot start gives 127).
+    const skeltest::run_result lint = skeltest::run({"xmllint", {"--noout", path("box.svg")}});
+    if (lint.status != 127) {
+        EXPECT_EQ(lint.status, 0) << lint.out << lint.err;
     }
 
     const tvl_result obj = tvl({"export", path("lib.tvl"), "BOX", "-o", path("box.obj"), "--mode", "classic"});
     ASSERT_EQ(obj.status, 0) << obj.err;
-    const std::string o = read_text(path("box.obj"));
+    const std::string o = skeltest::read_file(path("box.obj"));
     EXPECT_EQ(o.rfind("mtllib box.mtl\n", 0), 0u) << o;
     EXPECT_NE(o.find("\nf "), std::string::npos) << o;
     EXPECT_NE(o.find("\nl "), std::string::npos) << o;
     EXPECT_NE(o.find("\nvn 0 0 "), std::string::npos) << o;
-    EXPECT_NE(read_text(path("box.mtl")).find("newmtl c_"), std::string::npos);
+    EXPECT_NE(skeltest::read_file(path("box.mtl")).find("newmtl c_"), std::string::npos);
 
     const tvl_result all = tvl({"export", path("lib.tvl"), "--all", "-o", path("svgs"), "--format", "svg"});
     EXPECT_EQ(all.status, 0) << all.err;

@@ -1,62 +1,26 @@
 // Runs tvl as a separate program on libraries written for the test.
 #pragma once
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "file_text.h"
+#include "scratch_folder.h"
+#include "tvl_program.h"
 #include "writer/entity_encoder.h"
 #include "writer/library.h"
 
 #include <gtest/gtest.h>
 
-struct tvl_result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-inline std::string read_text(const std::filesystem::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using tvl_result = skeltest::run_result;
 
 // A folder of its own per test, removed afterwards.
 class tvl_test : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tvl_e2e_" + std::to_string(getpid()) + "_" + info->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string path(const std::string &name) const { return dir_.file(name); }
 
-    std::string path(const std::string &name) const { return (dir_ / name).string(); }
-
-    // Arguments are quoted for the shell; none of ours holds a quote.
-    tvl_result tvl(const std::vector<std::string> &args) const
-    {
-        std::string command = "'" TVL_PROGRAM "'";
-        for (const std::string &a : args)
-            command += " '" + a + "'";
-        command += " >'" + path("stdout") + "' 2>'" + path("stderr") + "'";
-        tvl_result r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = read_text(path("stdout"));
-        r.err = read_text(path("stderr"));
-        return r;
-    }
+    tvl_result tvl(const std::vector<std::string> &args) const { return skeltest::run_tvl(args); }
 
     // A library with one listed block per entry, the layers each may use.
     std::string library(const std::vector<std::pair<std::string, std::vector<tvlw::Entity>>> &blocks,
@@ -77,7 +41,7 @@ protected:
         return file;
     }
 
-    std::filesystem::path dir_;
+    skeltest::scratch_folder dir_;
 };
 
 using make = tvlw::EntityBuilder;

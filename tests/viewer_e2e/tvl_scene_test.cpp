@@ -57,7 +57,7 @@ TEST_F(tvl_scene, without_colour_file_faces_are_grey_and_output_goes_to_a_file)
     const tvl_result r = tvl({"scene", lib, "FACE", "-o", path("scene.txt")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(read_text(path("scene.txt")), "T 0 0 0 0 1 0 0 1 1 1 0 0 #C9C9C9\n"
+    EXPECT_EQ(skeltest::read_file(path("scene.txt")), "T 0 0 0 0 1 0 0 1 1 1 0 0 #C9C9C9\n"
                                              "T 0 1 1 0 0 1 0 0 0 1 0 0 #C9C9C9\n"
                                              "triangles 2 lines 0 points 0\n");
 }

@@ -2,7 +2,6 @@
 // real Vorstep.exe next to the viewer library.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -15,20 +14,15 @@
 #include <tuple>
 #include <vector>
 
+#include "file_text.h"
+#include "scratch_folder.h"
+#include "tvl_program.h"
 #include "writer/entity_encoder.h"
 #include "writer/library.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string mirrored(std::string text)
 {
@@ -125,8 +119,6 @@ class solids_e2e : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() / ("solids_e2e_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "tmp");
         setenv("TMPDIR", (dir_ / "tmp").c_str(), 1);
         setenv("SKELVANE_UI", "none", 1);
@@ -142,7 +134,7 @@ protected:
             options.dependencies.push_back({tvlw::type_layer, "0", 0, {}});
             options.dependencies.push_back({tvlw::type_layer, "SOLIDS", 0, {}});
             const std::vector<tvlw::Entity> entities{
-                solid_entity(slurp(fs::path(SOLIDS_DATA_DIR) / file), "SOLIDS")};
+                solid_entity(skeltest::read_file(fs::path(SOLIDS_DATA_DIR) / file), "SOLIDS")};
             writer.add_block(name, tvlw::encode_block(writer.settings(), 0, {}, "", entities), options);
         }
         library_ = (dir_ / "solids.tvl").string();
@@ -153,29 +145,18 @@ protected:
     {
         unsetenv("TMPDIR");
         unsetenv("SKELVANE_UI_LOG");
-        fs::remove_all(dir_);
-    }
-
-    int tvl(const std::vector<std::string> &args, std::string &out)
-    {
-        std::string command = "'" TVL_PROGRAM "'";
-        for (const auto &a : args)
-            command += " '" + a + "'";
-        command += " >'" + (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
-        const int raw = std::system(command.c_str());
-        out = slurp(dir_ / "out");
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
 
     std::vector<triangle> scene(const std::string &block)
     {
-        std::string out;
-        EXPECT_EQ(tvl({"scene", library_, block, "--colors", (dir_ / "colors.txt").string()}, out), 0)
-            << slurp(dir_ / "err");
-        return scene_triangles(out);
+        const skeltest::run_result r =
+            skeltest::run_tvl({"scene", library_, block, "--colors", (dir_ / "colors.txt").string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return scene_triangles(r.out);
     }
 
-    fs::path dir_;
+    skeltest::scratch_folder scratch_;
+    const fs::path dir_ = scratch_.path();
     std::string library_;
 };
 
@@ -224,27 +205,22 @@ TEST_F(solids_e2e, two_viewers_at_once_draw_their_own_solids)
 {
     const std::size_t box = scene("BOX").size(), cylinder = scene("CYLINDER").size();
     ASSERT_NE(box, cylinder);
-    const std::string program = "'" TVL_PROGRAM "' scene '" + library_ + "' ";
     for (int round = 0; round < 5; ++round) {
-        const fs::path a = dir_ / "a.txt", b = dir_ / "b.txt";
-        const std::string both = "(" + program + "BOX >'" + a.string() + "' & " + program + "CYLINDER >'" +
-                                 b.string() + "' & wait)";
-        ASSERT_EQ(std::system(both.c_str()), 0);
-        EXPECT_EQ(scene_triangles(slurp(a)).size(), box) << round;
-        EXPECT_EQ(scene_triangles(slurp(b)).size(), cylinder) << round;
+        const auto both = skeltest::run_together(
+            {skeltest::tvl_command({"scene", library_, "BOX"}), skeltest::tvl_command({"scene", library_, "CYLINDER"})});
+        EXPECT_EQ(scene_triangles(both[0].out).size(), box) << round;
+        EXPECT_EQ(scene_triangles(both[1].out).size(), cylinder) << round;
     }
     EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
 }
 
 TEST_F(solids_e2e, render_draws_the_box)
 {
-    std::string out;
     const std::string png_path = (dir_ / "box.png").string();
-    ASSERT_EQ(tvl({"render", library_, "BOX", "-o", png_path, "--size", "48", "--background", "000000",
-                   "--colors", (dir_ / "colors.txt").string()},
-                  out),
-              0)
-        << slurp(dir_ / "err");
+    const skeltest::run_result r = skeltest::run_tvl({"render", library_, "BOX", "-o", png_path, "--size", "48",
+                                                      "--background", "000000", "--colors",
+                                                      (dir_ / "colors.txt").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     ASSERT_TRUE(png_image_begin_read_from_file(&image, png_path.c_str()));

@@ -12,6 +12,8 @@
 #include "conversion/layer_colors.h"
 #include "conversion/solids.h"
 #include "render/scene_functions.h"
+#include "file_text.h"
+#include "scratch_folder.h"
 #include "skelvane/ui.h"
 #include "state/cl_viewer_app.h"
 #include "support/layer_color_table.h"
@@ -19,14 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The drawing format's mirrored form of a text.
 std::string mirrored(const std::string &text)
@@ -69,8 +63,6 @@ class SolidsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("solids_test_" + std::to_string(::getpid()));
-        fs::remove_all(root_);
         fs::create_directories(root_ / "tmp");
         fs::create_directories(root_ / "app" / "3dsolids_files");
         saved_tmp_ = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
@@ -94,7 +86,6 @@ protected:
             setenv("TMPDIR", saved_tmp_.c_str(), 1);
         unsetenv("SKELVANE_UI_LOG");
         skel_ui_reset();
-        fs::remove_all(root_);
     }
 
     void converter(const std::string &script_body)
@@ -119,7 +110,7 @@ protected:
     {
         return sat_path.substr(0, sat_path.size() - 4);
     }
-    std::string log() const { return slurp(root_ / "ui.log"); }
+    std::string log() const { return skeltest::read_file(root_ / "ui.log"); }
 
     const resbuf *solid_chain()
     {
@@ -127,7 +118,8 @@ protected:
         return chain_.get();
     }
 
-    fs::path root_;
+    skeltest::scratch_folder scratch_;
+    const fs::path root_ = scratch_.path();
     std::string saved_tmp_;
     chain_builder chain_;
 };
@@ -145,7 +137,7 @@ TEST_F(SolidsTest, SatFileUndoesTheSubstitutionAndRunsOnGroupsThreeAndFour)
     c.add(1, "").add(4, "A \xC8").add(1, "");
     ASSERT_TRUE(write_sat_file(c.get()));
     // 'A' (65) becomes '^' (94); a space and byte 200 stay.
-    EXPECT_EQ(slurp(tmp("x.sat")), "abc\r\ndefghi\r\n^ \xC8" "End-of-ACIS-data\r\n");
+    EXPECT_EQ(skeltest::read_file(tmp("x.sat")), "abc\r\ndefghi\r\n^ \xC8" "End-of-ACIS-data\r\n");
 
     conversion_state().sat_path = (root_ / "missing" / "x.sat").string();
     EXPECT_FALSE(write_sat_file(c.get()));
@@ -191,7 +183,7 @@ TEST_F(SolidsTest, ConverterFacesAreReadAndTemporaryFilesRemoved)
               ": > \"${2%_faces.dxf}.dbg\"\nprintf '%s\\n' \"$1\" \"$2\" \"$(pwd)\" > ../args.txt");
     convert_solid(cl_entity_record{}, solid_chain(), "%s%drp_3dsolid_tmp");
     EXPECT_EQ(current_scene->triangles.size(), 2u);
-    EXPECT_EQ(slurp(root_ / "sat.copy"), "400 0 1 0\r\nbody $-1 $1 #\r\nEnd-of-ACIS-data\r\n");
+    EXPECT_EQ(skeltest::read_file(root_ / "sat.copy"), "400 0 1 0\r\nbody $-1 $1 #\r\nEnd-of-ACIS-data\r\n");
     const auto &s = conversion_state();
     const std::string base = base_of(s.sat_path);
     EXPECT_TRUE(base.starts_with(tmp("").string())) << base;
@@ -202,7 +194,7 @@ TEST_F(SolidsTest, ConverterFacesAreReadAndTemporaryFilesRemoved)
     EXPECT_TRUE(left_in_tmp().empty());
     EXPECT_EQ(log(), "");
     // Started in the viewer's folder with the two paths as its arguments.
-    EXPECT_EQ(slurp(root_ / "args.txt"), s.sat_path + "\n" + s.faces_path + "\n" + (root_ / "app").string() + "\n");
+    EXPECT_EQ(skeltest::read_file(root_ / "args.txt"), s.sat_path + "\n" + s.faces_path + "\n" + (root_ / "app").string() + "\n");
 }
 
 TEST_F(SolidsTest, HungConverterIsStoppedAfterTheWait)
@@ -317,9 +309,9 @@ TEST_F(SolidsTest, NamesAreOwnedByOneConversion)
     convert_solid(cl_entity_record{}, other.get(), "%s%drp_3dsolid_tmp");
     EXPECT_NE(conversion_state().sat_path, first);
     EXPECT_TRUE(current_scene->triangles.empty());
-    EXPECT_EQ(slurp(root_ / "sats.txt"),
+    EXPECT_EQ(skeltest::read_file(root_ / "sats.txt"),
               "400 0 1 0\r\nbody $-1 $1 #\r\nEnd-of-ACIS-data\r\nother solid\r\nEnd-of-ACIS-data\r\n");
-    EXPECT_EQ(slurp(tmp("1rp_3dsolid_tmp.sat")), "another viewer's solid");
+    EXPECT_EQ(skeltest::read_file(tmp("1rp_3dsolid_tmp.sat")), "another viewer's solid");
     EXPECT_EQ(left_in_tmp().size(), 2u);
 }
 
@@ -332,11 +324,11 @@ TEST_F(SolidsTest, ARepeatedSolidIsConvertedOncePerLoad)
     const resbuf *solid = solid_chain();
     for (int i = 0; i < 3; ++i)
         convert_solid(cl_entity_record{}, solid, "%s%drp_3dsolid_tmp");
-    EXPECT_EQ(slurp(root_ / "runs.txt"), "run\n");
+    EXPECT_EQ(skeltest::read_file(root_ / "runs.txt"), "run\n");
     EXPECT_EQ(current_scene->triangles.size(), 6u);
     reset_conversion_state(); // the next load converts afresh
     convert_solid(cl_entity_record{}, solid, "%s%drp_3dsolid_tmp");
-    EXPECT_EQ(slurp(root_ / "runs.txt"), "run\nrun\n");
+    EXPECT_EQ(skeltest::read_file(root_ / "runs.txt"), "run\nrun\n");
 }
 
 // The converter's own bounds held per solid, so many solids multiplied them:

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "scratch_folder.h"
 #include "support/layer_color_table.h"
 
 namespace {
@@ -12,14 +12,6 @@ constexpr std::uint32_t grey = 0x00C8C8C8;
 
 class LayerColorFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/v1_colors_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
-
     std::string file(const std::string &content)
     {
         std::string path = folder + "/colors" + std::to_string(++count) + ".txt";
@@ -27,7 +19,8 @@ protected:
         return path;
     }
 
-    std::string folder;
+    skeltest::scratch_folder scratch;
+    const std::string folder = scratch.path();
     int count = 0;
     layer_color_table table;
 };

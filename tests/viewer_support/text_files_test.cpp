@@ -3,33 +3,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
+#include "file_text.h"
+#include "scratch_folder.h"
 #include "support/text_files.h"
 
 namespace {
 
 class TextFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/v1_text_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
-
-    std::string bytes_of(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
-
-    std::string folder;
+    skeltest::scratch_folder scratch;
+    const std::string folder = scratch.path();
 };
 
 } // namespace
@@ -44,7 +30,7 @@ TEST_F(TextFileTest, PrintWritesCrLfAndReadsBackPlain)
         EXPECT_TRUE(out.WriteText("x\ny"));
         EXPECT_EQ(out.GetFilePath(), path.c_str());
     } // still open: the destructor flushes and closes
-    EXPECT_EQ(bytes_of(path), "abc\r\nx\r\ny");
+    EXPECT_EQ(skeltest::read_file(path), "abc\r\nx\r\ny");
 
     cl_input_file in;
     ASSERT_TRUE(in.OpenRead(path.c_str()));
@@ -87,7 +73,7 @@ TEST_F(TextFileTest, OpenWriteEmptiesAnExistingFile)
     ASSERT_TRUE(out.OpenWrite(path.c_str()));
     out.Print("%d\n", 7);
     out.Close();
-    EXPECT_EQ(bytes_of(path), "7\r\n");
+    EXPECT_EQ(skeltest::read_file(path), "7\r\n");
 }
 
 TEST_F(TextFileTest, FindsFilesWithoutRegardToCase)
