@@ -24,19 +24,23 @@ struct fpt_box {
 
     void take(const fpt &p)
     {
-        if (empty || p.x < low.x)
+        if (empty) {
+            low = high = p;
+            empty = false;
+            return;
+        }
+        if (p.x < low.x)
             low.x = p.x;
-        if (empty || p.x > high.x)
+        if (p.x > high.x)
             high.x = p.x;
-        if (empty || p.y < low.y)
+        if (p.y < low.y)
             low.y = p.y;
-        if (empty || p.y > high.y)
+        if (p.y > high.y)
             high.y = p.y;
-        if (empty || p.z < low.z)
+        if (p.z < low.z)
             low.z = p.z;
-        if (empty || p.z > high.z)
+        if (p.z > high.z)
             high.z = p.z;
-        empty = false;
     }
 };
 
