@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "tvl_format/value_coding.h"
 #include "tvlaccess.h"
 
 // Reals-ring indices of a point's coordinates; 0xFF in the first marks an empty entry.
@@ -13,7 +14,7 @@ struct point_entry {
 
 struct group_template {
     int count = 0;
-    int codes[6] = {};
+    int codes[tvl_format::max_template_codes] = {};
 };
 
 struct decoder_state {
@@ -27,7 +28,7 @@ struct decoder_state {
     point_entry previous;            // the point read last
     bool has_previous = false;
 
-    std::uint8_t point_templates[31][3] = {};
+    std::uint8_t point_templates[tvl_format::point_template_slots][3] = {};
     int point_template_cursor = 0;
 
     std::vector<char *> strings;     // owned copies, null when empty

@@ -9,11 +9,14 @@
 #include "cx_model.h"
 #include "messages.h"
 #include "resbuf.h"
+#include "tvl_format/byte_order.h"
+#include "tvl_format/limits.h"
+#include "tvl_format/messages.h"
+
+namespace fmt = tvl_format;
 
 namespace {
 
-// Compressed buffers are never longer than this.
-constexpr std::size_t max_cx_length = 65000;
 // Both working buffers are sized from the first chunk with this margin.
 constexpr std::size_t buffer_margin = 300;
 
@@ -34,6 +37,18 @@ long file_length(std::FILE *f)
     if (fstat(fileno(f), &st) != 0)
         return -1;
     return static_cast<long>(st.st_size);
+}
+
+long corrupted()
+{
+    msg_box(fmt::msg_corrupted_chunk);
+    return -1;
+}
+
+long read_error()
+{
+    msg_console(fmt::msg_cannot_read_chunk);
+    return -1;
 }
 
 } // namespace
@@ -57,19 +72,15 @@ long lib_copy_chunks(std::FILE *work, std::FILE *library, long stored_length)
     long total = 0;
     bool first = true;
     do {
-        unsigned char header[4];
-        if (std::fread(header, 1, 4, library) != 4) {
-            msg_console("\nERROR: reading file.");
-            return -1;
-        }
-        const std::size_t u = header[0] | (header[1] << 8);
-        const std::size_t z = header[2] | (header[3] << 8);
-        consumed += 4;
+        unsigned char header[fmt::chunk_header_size];
+        if (std::fread(header, 1, sizeof header, library) != sizeof header)
+            return read_error();
+        const std::size_t u = fmt::le_u16(header);
+        const std::size_t z = fmt::le_u16(header + 2);
+        consumed += fmt::chunk_header_size;
         if (first) {
-            if (u < z) {
-                msg_box("\nERROR: Corrupted library file.");
-                return -1;
-            }
+            if (u < z)
+                return corrupted();
             capacity = u + buffer_margin;
             stored.reset(new (std::nothrow) unsigned char[capacity]);
             plain.reset(new (std::nothrow) unsigned char[capacity]);
@@ -78,30 +89,25 @@ long lib_copy_chunks(std::FILE *work, std::FILE *library, long stored_length)
                 rb_out_of_memory();
             first = false;
         } else if (u > capacity || z > capacity) {
-            msg_box("\nERROR: Corrupted library file.");
-            return -1;
+            return corrupted();
         }
-        if (z > 0 && std::fread(stored.get(), 1, z, library) != z) {
-            msg_console("\nERROR: reading file.");
-            return -1;
-        }
-        if (!lib_work_has_room(work, library, static_cast<long>(u))) {
-            msg_box("\nERROR: Corrupted library file.");
-            return -1;
-        }
+        if (z > 0 && std::fread(stored.get(), 1, z, library) != z)
+            return read_error();
+        if (!lib_work_has_room(work, library, static_cast<long>(u)))
+            return corrupted();
         const unsigned char *data = stored.get();
         if (z != u) {
-            const int n = z <= max_cx_length
+            const int n = z <= fmt::max_cx_length
                 ? cx_decode_with(stored.get(), z, plain.get(), u, models.get())
                 : -1;
             if (n < 0 || static_cast<std::size_t>(n) != u) {
-                msg_box("\nERROR: Decompressing Cx buffer.");
+                msg_box(fmt::msg_bad_cx_buffer);
                 return -1;
             }
             data = plain.get();
         }
         if (u > 0 && std::fwrite(data, 1, u, work) != u) {
-            msg_console("\nError writing to file.");
+            msg_console(fmt::msg_cannot_write_chunk);
             return -1;
         }
         total += static_cast<long>(u);

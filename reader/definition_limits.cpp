@@ -4,6 +4,7 @@
 
 #include "messages.h"
 #include "resbuf.h"
+#include "tvl_format/messages.h"
 
 namespace {
 
@@ -53,12 +54,12 @@ bool definition_budget_take(long cost)
     const definition_limits &limits = definition_limits_current();
     definition_budget &b = budget();
     if (++b.entities > limits.entities) {
-        msg_console("\nERROR: Symbol definition exceeds %ld entities.", limits.entities);
+        msg_console(tvl_format::msg_too_many_entities, limits.entities);
         return false;
     }
     b.bytes += cost;
     if (b.bytes > limits.bytes) {
-        msg_console("\nERROR: Symbol definition exceeds %ld MB.", limits.bytes / (1024 * 1024));
+        msg_console(tvl_format::msg_definition_too_big, limits.bytes / (1024 * 1024));
         return false;
     }
     return true;

@@ -8,12 +8,19 @@
 
 #include "definition_limits.h"
 #include "entity_decoder.h"
+#include "file_reads.h"
 #include "library.h"
 #include "messages.h"
 #include "requests.h"
 #include "resbuf.h"
 #include "settings.h"
 #include "skelvane/paths.h"
+#include "tvl_format/entity_types.h"
+#include "tvl_format/limits.h"
+#include "tvl_format/messages.h"
+#include "tvl_format/record_types.h"
+
+namespace fmt = tvl_format;
 
 namespace {
 
@@ -29,11 +36,6 @@ callbacks &registered()
     return cb;
 }
 
-constexpr int ENT_BLOCK = 12;
-constexpr int ENT_ENDBLK = 13;
-constexpr std::size_t MAX_SYMBOL_NAME = 123;
-constexpr std::size_t MAX_TARGET_NAME = 39;
-constexpr std::size_t MAX_LTYPE_NAME = 32;
 const char LINETYPE_FILE[] = "TAVREL";
 
 // Hands a chain to a callback (when there is one) and releases it.
@@ -46,7 +48,7 @@ int call(ta_callback cb, resbuf *chain)
 
 bool corrupt()
 {
-    msg_console("\nERROR: Corrupt entity data.");
+    msg_console(fmt::msg_corrupt_entity_data);
     return false;
 }
 
@@ -101,7 +103,7 @@ bool deliver_layer(const lib_request &r)
     if (!open_table_record(r, name))
         return false;
     if (!lib_read_i16(work, colour) || !lib_read_u8(work, flags) || !lib_read_name(work, linetype) ||
-        linetype.size() > MAX_LTYPE_NAME)
+        linetype.size() > fmt::max_ltype_name)
         return corrupt();
 
     const char *n = name.c_str();
@@ -172,9 +174,9 @@ bool load_prototype(const lib_request_list &list, const lib_request &block)
 {
     std::FILE *work = lib_current().work;
     const std::string proto_name = std::to_string(block.prototype_offset);
-    const lib_request *proto = req_find(list, LIB_PROTOTYPE, proto_name.c_str());
+    const lib_request *proto = req_find(list, fmt::record_prototype, proto_name.c_str());
     if (!proto) {
-        msg_console("\nCannot locate defjam prototype.");
+        msg_console(fmt::msg_no_prototype);
         return false;
     }
     unsigned char flags;
@@ -185,8 +187,51 @@ bool load_prototype(const lib_request_list &list, const lib_request &block)
     do {
         if (!ent_read(work, false))
             return false;
-    } while (ent_current_type() != ENT_ENDBLK);
+    } while (ent_current_type() != fmt::entity_endblk);
     return true;
+}
+
+// The BLOCK chain that opens a block's entities: the head of its data, under
+// the target name for the requested block and "*U" for an anonymous one; null
+// when the head cannot be read.
+resbuf *block_chain(const lib_request_list &list, const lib_request &r, const std::string &target)
+{
+    unsigned char flags = 0;
+    double base[3] = {0, 0, 0};
+    std::string path;
+    if (!read_block_head(lib_current().work, flags, base, &path))
+        return nullptr;
+    std::string block_name = r.name;
+    if (!r.name.empty() && r.name[0] == '*')
+        block_name = "*U";
+    else if (&r == list.head && !target.empty())
+        block_name = target;
+    return rb_build(RB_TYPE_NAME, "BLOCK", 2, block_name.c_str(), 70, int(flags), 10, base, 1, path.c_str(), 0);
+}
+
+// Hands the block's chains to the entity callback, from the BLOCK chain to
+// ENDBLK; a refused entity is reported and delivery goes on.
+bool deliver_entities(resbuf *chain)
+{
+    std::FILE *work = lib_current().work;
+    ent_set_current_type(fmt::entity_block);
+    if (registered().entity)
+        registered().entity(nullptr);
+    for (;;) {
+        if (!ent_paper_space() && registered().entity && registered().entity(chain) == RB_REJECT) {
+            msg_console(fmt::msg_entity_refused);
+            msg_box("\n");
+            rb_print(chain);
+        }
+        rb_release(chain);
+        if (ent_current_type() == fmt::entity_endblk) {
+            decoder_reset();
+            return true;
+        }
+        chain = ent_read(work, true);
+        if (!chain)
+            return false;
+    }
 }
 
 bool deliver_block(const lib_request_list &list, const lib_request &r, const std::string &target)
@@ -196,54 +241,21 @@ bool deliver_block(const lib_request_list &list, const lib_request &r, const std
     if (r.work_offset < 0 || std::fseek(work, r.work_offset, SEEK_SET) != 0)
         return false;
     decoder_reset();
+    if (r.prototype_offset != 0 &&
+        (!load_prototype(list, r) || std::fseek(work, r.work_offset, SEEK_SET) != 0))
+        return false;
 
-    if (r.prototype_offset != 0) {
-        if (!load_prototype(list, r))
-            return false;
-        std::fseek(work, r.work_offset, SEEK_SET);
-    }
-
-    unsigned char flags = 0;
-    double base[3] = {0, 0, 0};
-    std::string path;
-    const bool head_read = read_block_head(work, flags, base, &path);
-
-    std::string block_name = r.name;
-    if (!r.name.empty() && r.name[0] == '*')
-        block_name = "*U";
-    else if (&r == list.head && !target.empty())
-        block_name = target;
-    resbuf *chain = head_read ? rb_build(RB_TYPE_NAME, "BLOCK", 2, block_name.c_str(), 70, int(flags), 10, base, 1,
-                                         path.c_str(), 0)
-                              : nullptr;
-
-    if (lib_current_settings().combined_data == 2 && &r != list.head && !ent_read(work, false)) {
+    resbuf *chain = block_chain(list, r, target);
+    // Nested blocks of such libraries start with an entity of their own.
+    if (lib_current_settings().combined_data == fmt::combined_data_blocks && &r != list.head && !ent_read(work, false)) {
         rb_release(chain);
         return false;
     }
     if (!chain) {
-        msg_console("\nCannot create block entity list.");
+        msg_console(fmt::msg_no_block_list);
         return false;
     }
-
-    ent_set_current_type(ENT_BLOCK);
-    if (registered().entity)
-        registered().entity(nullptr);
-    for (;;) {
-        if (!ent_paper_space() && registered().entity && registered().entity(chain) == RB_REJECT) {
-            msg_console("\nERROR: Unable to make entity ");
-            msg_box("\n");
-            rb_print(chain);
-        }
-        rb_release(chain);
-        if (ent_current_type() == ENT_ENDBLK) {
-            decoder_reset();
-            return true;
-        }
-        chain = ent_read(work, true);
-        if (!chain)
-            return false;
-    }
+    return deliver_entities(chain);
 }
 
 // Walks the list from its last request back to the first, delivering one type.
@@ -254,9 +266,9 @@ bool deliver_pass(const lib_request_list &list, int type, const std::string &tar
         if (r->type == type) {
             bool ok;
             switch (type) {
-            case LIB_STYLE: ok = deliver_style(*r); break;
-            case LIB_LTYPE: ok = deliver_linetype(*r); break;
-            case LIB_LAYER: ok = deliver_layer(*r); break;
+            case fmt::record_style: ok = deliver_style(*r); break;
+            case fmt::record_ltype: ok = deliver_linetype(*r); break;
+            case fmt::record_layer: ok = deliver_layer(*r); break;
             default: ok = deliver_block(list, *r, target); break;
             }
             if (!ok)
@@ -303,24 +315,24 @@ bool delivery_define(const char *library_path, const char *symbol_name)
         return fail(list);
     // Longer names do not fit the name buffers of the format; cutting one short
     // could pick another symbol.
-    if (!symbol_name || std::strlen(symbol_name) > MAX_SYMBOL_NAME)
+    if (!symbol_name || std::strlen(symbol_name) > fmt::max_symbol_name)
         return fail(list);
 
     std::string chosen = std::string(symbol_name) + "_DWE";
-    if (!lib_find(LIB_BLOCK, chosen.c_str()))
+    if (!lib_find(fmt::record_block, chosen.c_str()))
         chosen = symbol_name;
 
     std::string target = split_path(symbol_name).base;
-    if (target.size() > MAX_TARGET_NAME)
-        target.resize(MAX_TARGET_NAME);
+    if (target.size() > fmt::max_target_name)
+        target.resize(fmt::max_target_name);
     if (target.empty())
         return fail(list);
 
-    req_append(list, LIB_BLOCK, chosen.c_str());
+    req_append(list, fmt::record_block, chosen.c_str());
     if (!lib_load_requests(list))
         return fail(list);
 
-    for (int type : {LIB_STYLE, LIB_LTYPE, LIB_LAYER, LIB_BLOCK})
+    for (int type : {fmt::record_style, fmt::record_ltype, fmt::record_layer, fmt::record_block})
         if (!deliver_pass(list, type, target))
             return fail(list);
 

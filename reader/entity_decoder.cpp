@@ -11,14 +11,22 @@
 
 #include "decoder_state.h"
 #include "definition_limits.h"
+#include "file_reads.h"
 #include "messages.h"
 #include "resbuf.h"
 #include "settings.h"
+#include "tvl_format/entity_types.h"
+#include "tvl_format/messages.h"
+#include "tvl_format/value_coding.h"
+
+namespace fmt = tvl_format;
 
 namespace {
 
-constexpr double empty_real = -464.0289;
-constexpr int max_template_codes = 6;
+
+// Groups of an entity that open a complex entity and place it in paper space.
+constexpr int entities_follow_code = 66;
+constexpr int paper_space_code = 67;
 // Asks grp_read to take the code from the stream; every 16-bit code, negative
 // ones included, is a real group code.
 constexpr int code_from_stream = INT_MIN;
@@ -52,45 +60,42 @@ bool entity_within_bound(long cost)
     const long limit = definition_limits_current().entity_bytes;
     if (cost <= limit)
         return true;
-    msg_console("\nERROR: Entity exceeds %ld MB.", limit / (1024 * 1024));
+    msg_console(fmt::msg_entity_too_big, limit / (1024 * 1024));
     return false;
 }
 
-bool read_code(std::FILE *work, int &code)
+bool read_i16(std::FILE *work, std::int16_t &v)
+{
+    if (lib_read_i16(work, v))
+        return true;
+    report_read_error();
+    return false;
+}
+
+bool read_i32(std::FILE *work, std::int32_t &v)
+{
+    if (lib_read_i32(work, v))
+        return true;
+    report_read_error();
+    return false;
+}
+
+// A byte, or the escape byte and an int16: how group codes and shorts are stored.
+bool read_escaped(std::FILE *work, int &v)
 {
     const int c = std::fgetc(work);
     if (c == EOF) {
         report_read_error();
         return false;
     }
-    if (c != 0xFF) {
-        code = c;
+    if (c != fmt::wide_code_escape) {
+        v = c;
         return true;
     }
-    unsigned char b[2];
-    if (!read_bytes(work, b, 2))
+    std::int16_t wide;
+    if (!read_i16(work, wide))
         return false;
-    code = static_cast<std::int16_t>(b[0] | (b[1] << 8));
-    return true;
-}
-
-bool read_i16(std::FILE *work, std::int16_t &v)
-{
-    unsigned char b[2];
-    if (!read_bytes(work, b, 2))
-        return false;
-    v = static_cast<std::int16_t>(b[0] | (b[1] << 8));
-    return true;
-}
-
-bool read_i32(std::FILE *work, std::int32_t &v)
-{
-    unsigned char b[4];
-    if (!read_bytes(work, b, 4))
-        return false;
-    v = static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                                  (static_cast<std::uint32_t>(b[2]) << 16) |
-                                  (static_cast<std::uint32_t>(b[3]) << 24));
+    v = wide;
     return true;
 }
 
@@ -107,16 +112,11 @@ bool value_read(std::FILE *work, resbuf *rb)
     case RB_POINT3D:
         return point_read(work, 3, rb->value.point);
     case RB_SHORT: {
-        const int c = std::fgetc(work);
-        if (c == EOF) {
-            report_read_error();
+        int v;
+        if (!read_escaped(work, v))
             return false;
-        }
-        if (c != 0xFF) {
-            rb->value.int16 = static_cast<std::int16_t>(c);
-            return true;
-        }
-        return read_i16(work, rb->value.int16);
+        rb->value.int16 = static_cast<std::int16_t>(v);
+        return true;
     }
     case RB_STRING:
         rb->value.string = string_read(work);
@@ -129,8 +129,8 @@ bool value_read(std::FILE *work, resbuf *rb)
         std::int16_t n;
         if (!read_i16(work, n))
             return false;
-        if (n < 1 || n > 128) {
-            msg_console("\nInvalid binary read.");
+        if (n < fmt::min_binary_length || n > fmt::max_binary_length) {
+            msg_console(fmt::msg_bad_binary);
             return false;
         }
         auto *bytes = static_cast<char *>(std::malloc(static_cast<std::size_t>(n)));
@@ -146,7 +146,7 @@ bool value_read(std::FILE *work, resbuf *rb)
         return true;
     }
     default:
-        msg_console("Unrecognized item: %d", kind);
+        msg_console(fmt::msg_unknown_kind, kind);
         return false;
     }
 }
@@ -156,7 +156,7 @@ bool value_read(std::FILE *work, resbuf *rb)
 resbuf *grp_read(std::FILE *work, int code, bool first, grp_status &status)
 {
     status = grp_status::fail;
-    if (code == code_from_stream && !read_code(work, code))
+    if (code == code_from_stream && !read_escaped(work, code))
         return nullptr;
     if (code == 0) {
         status = grp_status::end;
@@ -173,10 +173,10 @@ resbuf *grp_read(std::FILE *work, int code, bool first, grp_status &status)
                 return nullptr;
             }
         } else {
-            const char *name = ent_type_name(code);
+            const char *name = fmt::entity_type_name(code);
             if (!name) {
                 rb_release(rb);
-                msg_console("\nUnrecognized entity from library file.");
+                msg_console(fmt::msg_unknown_entity);
                 return nullptr;
             }
             rb->value.string = strdup(name);
@@ -245,23 +245,23 @@ bool check_complex(decoder_state &st, resbuf *chain)
 {
     // The type of the chain, however it was coded, is the current one: an
     // ENDBLK ends its block whether it came complete, named or from the cache.
-    const int type = ent_type_number(rb_string(chain));
+    const int type = fmt::entity_type_number(rb_string(chain));
     st.current_type = type;
     bool ok = true;
-    if (st.complex_open && type != 16 && type != 20 && type != 17) {
-        msg_console("\nUnexpected complex entity.");
+    if (st.complex_open && type != fmt::entity_attrib && type != fmt::entity_vertex && type != fmt::entity_seqend) {
+        msg_console(fmt::msg_unexpected_complex);
         st.complex_open = false;
         ok = false;
-    } else if (type == 17) {
+    } else if (type == fmt::entity_seqend) {
         st.complex_open = false;
-    } else if (type == 14 || type == 19) {
-        const resbuf *follow = rb_find(chain, 66);
+    } else if (type == fmt::entity_insert || type == fmt::entity_polyline) {
+        const resbuf *follow = rb_find(chain, entities_follow_code);
         if (follow && follow->value.int16 != 0)
             st.complex_open = true;
     }
-    if (type != 17)
+    if (type != fmt::entity_seqend)
         st.paper_space = false;
-    const resbuf *space = rb_find(chain, 67);
+    const resbuf *space = rb_find(chain, paper_space_code);
     if (space && space->value.int16 == 1)
         st.paper_space = true;
     return ok;
@@ -291,7 +291,7 @@ resbuf *store_entity(decoder_state &st, resbuf *chain, long cost, bool checked, 
         if (checked) {
             const long limit = definition_limits_current().cache_bytes;
             if (st.cache_total + cost > limit) {
-                msg_console("\nERROR: Entity cache exceeds %ld MB.", limit / (1024 * 1024));
+                msg_console(fmt::msg_cache_too_big, limit / (1024 * 1024));
                 rb_release(chain);
                 return nullptr;
             }
@@ -317,7 +317,7 @@ decoder_state &decoder()
 
 void report_read_error()
 {
-    msg_console("\nERROR reading file.");
+    msg_console(fmt::msg_cannot_read_entity);
 }
 
 bool read_bytes(std::FILE *work, void *out, std::size_t n)
@@ -338,7 +338,7 @@ char *string_read(std::FILE *work)
         return nullptr;
     }
     int s = static_cast<std::int8_t>(c);
-    if (s == -128) {
+    if (c == fmt::string_escape) {
         std::int16_t wide;
         if (!read_i16(work, wide))
             return nullptr;
@@ -349,12 +349,12 @@ char *string_read(std::FILE *work)
         const lib_settings &cfg = lib_current_settings();
         const int slot = s - cfg.lowest_string_code;
         if (s < cfg.lowest_string_code || s > cfg.highest_string_code || slot >= ring) {
-            msg_console("\nInvalid string code %d", s);
+            msg_console(fmt::msg_bad_string_code, s);
             return nullptr;
         }
         const char *kept = st.strings[static_cast<std::size_t>(slot)];
         if (!kept) {
-            msg_console("\nUnable to allocate string.");
+            msg_console(fmt::msg_empty_string_slot);
             return nullptr;
         }
         char *copy = strdup(kept);
@@ -372,7 +372,7 @@ char *string_read(std::FILE *work)
     text[s] = '\0';
     if (std::memchr(text, '\0', static_cast<std::size_t>(s))) {
         std::free(text);
-        msg_console("\nInvalid string read.");
+        msg_console(fmt::msg_bad_string);
         return nullptr;
     }
     if (ring > 0) {
@@ -390,7 +390,7 @@ void decoder_set_ring_size(int n)
 {
     decoder_state &st = decoder();
     st.ring_size = n < 0 ? 0 : n;
-    resize_or_die(st.reals, static_cast<std::size_t>(st.ring_size > 0 ? st.ring_size : 1), empty_real);
+    resize_or_die(st.reals, static_cast<std::size_t>(st.ring_size > 0 ? st.ring_size : 1), fmt::empty_real);
     st.reals_cursor = 0;
     st.last_real_index = 0;
 }
@@ -402,7 +402,7 @@ void decoder_reset()
     if (st.reals.empty() || cfg.ring_size != st.ring_size)
         decoder_set_ring_size(cfg.ring_size);
     for (double &r : st.reals)
-        r = empty_real;
+        r = fmt::empty_real;
     st.reals_cursor = 0;
     st.last_real_index = 0;
 
@@ -456,117 +456,132 @@ void ent_clear_paper_space()
     decoder().paper_space = false;
 }
 
-resbuf *ent_read(std::FILE *work, bool for_delivery)
+int ent_explicit_number()
 {
-    decoder_state &st = decoder();
-    const lib_settings &cfg = lib_current_settings();
-    if (st.reals.empty())
-        decoder_reset();
-    release_held(st);
+    return fmt::entity_named_number(lib_current_settings().version);
+}
 
-    const int c = std::fgetc(work);
-    if (c == EOF) {
-        report_read_error();
-        return nullptr;
-    }
-    int t = c;
+namespace {
+
+// An entity record's first byte: a cache code, whether the cached entity is
+// repeated as it is, and the group-template slot its replacements follow (-1:
+// none, the codes come from the stream).
+struct record_ref {
+    int code = 0;
     bool repeat = false;
     int slot = -1;
-    if (cfg.record_ref_width == 2) {
-        const int top = c >> 6;
-        if (top == 3)
-            repeat = true;
-        else if (top != 0)
-            slot = top - 1;
-        t = repeat ? -static_cast<std::int8_t>(c) : (c & 0x3F);
-    } else if (cfg.record_ref_width == 3) {
-        const int top = c >> 5;
-        if (top == 7)
-            repeat = true;
-        else if (top != 0)
-            slot = top - 1;
-        t = repeat ? -static_cast<std::int8_t>(c) : (c & 0x1F);
-    } else if (static_cast<std::int8_t>(c) < 0) {
-        repeat = true;
-        t = -static_cast<std::int8_t>(c);
-    }
+};
 
-    const int cache_size = static_cast<int>(st.cache.size());
-    if (t >= cfg.first_entity_code && t <= cfg.last_entity_code && t - cfg.first_entity_code < cache_size) {
-        const auto at = static_cast<std::size_t>(t - cfg.first_entity_code);
-        resbuf *cached = st.cache[at];
-        if (!cached)
-            return nullptr;
-        if (repeat) {
-            if (!definition_budget_take(st.cache_cost[at]))
-                return nullptr;
-            resbuf *chain = for_delivery ? copy_chain(cached) : cached;
-            if (!check_complex(st, chain)) {
-                if (for_delivery)
-                    rb_release(chain);
-                return nullptr;
-            }
-            return chain;
-        }
-        if (slot >= static_cast<int>(st.group_templates.size())) {
-            msg_console("\nUnrecognized ent buffer type: %d", c);
-            return nullptr;
-        }
-        resbuf *chain = copy_chain(cached);
-        long cost = st.cache_cost[at];
-        first_records records(chain);
-        int codes[max_template_codes];
-        int read = 0;
-        const int wanted = slot >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].count : -1;
-        for (;;) {
-            if (wanted >= 0 && read == wanted)
-                break;
-            const int code =
-                wanted >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].codes[read] : code_from_stream;
-            grp_status status;
-            resbuf *rb = grp_read(work, code, false, status);
-            if (!rb)
-                break; // the end, or a failed group that ends the entity
-            const int replaced_code = rb->code;
-            long change = 0;
-            if (!replace_group(records, rb, change)) {
-                msg_console("\nERROR, unmatched entities %d", rb->code);
-                rb_release(rb);
-                rb_release(chain);
-                return nullptr;
-            }
-            cost += change;
-            if (!entity_within_bound(cost)) {
-                rb_release(chain);
-                return nullptr;
-            }
-            if (read < max_template_codes)
-                codes[read] = replaced_code;
-            ++read;
-        }
-        if (slot < 0 && cfg.record_ref_width != 1 && read <= max_template_codes && !st.group_templates.empty()) {
-            group_template &g = st.group_templates[static_cast<std::size_t>(st.group_template_cursor)];
-            g.count = read;
-            std::copy(codes, codes + read, g.codes);
-            st.group_template_cursor = (st.group_template_cursor + 1) % static_cast<int>(st.group_templates.size());
-        }
-        if (!definition_budget_take(cost)) {
-            rb_release(chain);
-            return nullptr;
-        }
-        const bool checked = check_complex(st, chain);
-        return store_entity(st, chain, cost, checked, for_delivery);
+record_ref decode_record_byte(int c, int width)
+{
+    record_ref ref;
+    ref.code = c;
+    if (width == 2 || width == 3) {
+        const int code_bits = 8 - width;
+        const int top = c >> code_bits;
+        if (top == (1 << width) - 1)
+            ref.repeat = true;
+        else if (top != 0)
+            ref.slot = top - 1;
+        ref.code = ref.repeat ? -static_cast<std::int8_t>(c) : (c & ((1 << code_bits) - 1));
+    } else if (static_cast<std::int8_t>(c) < 0) {
+        ref.repeat = true;
+        ref.code = -static_cast<std::int8_t>(c);
     }
-    if (t != 0 || repeat) {
-        msg_console("\nUnrecognized ent buffer type: %d", t);
+    return ref;
+}
+
+// The cached entity itself once more.
+resbuf *repeat_entity(decoder_state &st, std::size_t at, bool for_delivery)
+{
+    if (!definition_budget_take(st.cache_cost[at]))
+        return nullptr;
+    resbuf *cached = st.cache[at];
+    resbuf *chain = for_delivery ? copy_chain(cached) : cached;
+    if (!check_complex(st, chain)) {
+        if (for_delivery)
+            rb_release(chain);
         return nullptr;
     }
+    return chain;
+}
 
+// Reads the groups that replace those of a copy of a cached chain, up to the
+// end or as many as the template gives; the codes read are kept in `codes`
+// (the first fmt::max_template_codes of them) and counted in `read`.  False
+// after the message when a group has no match or the chain outgrows its bound.
+bool replace_groups(std::FILE *work, decoder_state &st, int slot, resbuf *chain, long &cost, int codes[], int &read)
+{
+    first_records records(chain);
+    const int wanted = slot >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].count : -1;
+    for (read = 0; wanted < 0 || read < wanted; ++read) {
+        const int code =
+            wanted >= 0 ? st.group_templates[static_cast<std::size_t>(slot)].codes[read] : code_from_stream;
+        grp_status status;
+        resbuf *rb = grp_read(work, code, false, status);
+        if (!rb)
+            return true; // the end, or a failed group that ends the entity
+        const int replaced_code = rb->code;
+        long change = 0;
+        if (!replace_group(records, rb, change)) {
+            msg_console(fmt::msg_unmatched_group, rb->code);
+            rb_release(rb);
+            return false;
+        }
+        cost += change;
+        if (!entity_within_bound(cost))
+            return false;
+        if (read < fmt::max_template_codes)
+            codes[read] = replaced_code;
+    }
+    return true;
+}
+
+// Keeps the codes of replacements read without a template as the next template.
+void learn_template(decoder_state &st, const int codes[], int read)
+{
+    if (read > fmt::max_template_codes || st.group_templates.empty())
+        return;
+    group_template &g = st.group_templates[static_cast<std::size_t>(st.group_template_cursor)];
+    g.count = read;
+    std::copy(codes, codes + read, g.codes);
+    st.group_template_cursor = (st.group_template_cursor + 1) % static_cast<int>(st.group_templates.size());
+}
+
+// A cached entity with some of its groups replaced; it enters the cache as a new entity.
+resbuf *modified_entity(std::FILE *work, decoder_state &st, std::size_t at, const record_ref &ref, int c,
+                        bool for_delivery)
+{
+    if (ref.slot >= static_cast<int>(st.group_templates.size())) {
+        msg_console(fmt::msg_bad_entity_record, c);
+        return nullptr;
+    }
+    resbuf *chain = copy_chain(st.cache[at]);
+    long cost = st.cache_cost[at];
+    int codes[fmt::max_template_codes];
+    int read = 0;
+    if (!replace_groups(work, st, ref.slot, chain, cost, codes, read)) {
+        rb_release(chain);
+        return nullptr;
+    }
+    if (ref.slot < 0 && lib_current_settings().record_ref_width != 1)
+        learn_template(st, codes, read);
+    if (!definition_budget_take(cost)) {
+        rb_release(chain);
+        return nullptr;
+    }
+    const bool checked = check_complex(st, chain);
+    return store_entity(st, chain, cost, checked, for_delivery);
+}
+
+// An entity stored whole: its type, then groups up to code 0.
+resbuf *complete_entity(std::FILE *work, decoder_state &st, bool for_delivery)
+{
     grp_status status;
     resbuf *chain = grp_read(work, code_from_stream, true, status);
     if (!chain || status != grp_status::ok || chain->code != 0) {
         rb_release(chain);
-        msg_console("\nCannot read 0 chunk.");
+        msg_console(fmt::msg_no_type_group);
         return nullptr;
     }
     long cost = record_cost(chain);
@@ -589,4 +604,35 @@ resbuf *ent_read(std::FILE *work, bool for_delivery)
     }
     const bool checked = check_complex(st, chain);
     return store_entity(st, chain, cost, checked, for_delivery);
+}
+
+} // namespace
+
+resbuf *ent_read(std::FILE *work, bool for_delivery)
+{
+    decoder_state &st = decoder();
+    const lib_settings &cfg = lib_current_settings();
+    if (st.reals.empty())
+        decoder_reset();
+    release_held(st);
+
+    const int c = std::fgetc(work);
+    if (c == EOF) {
+        report_read_error();
+        return nullptr;
+    }
+    const record_ref ref = decode_record_byte(c, cfg.record_ref_width);
+    const int t = ref.code;
+    const int cache_size = static_cast<int>(st.cache.size());
+    if (t >= cfg.first_entity_code && t <= cfg.last_entity_code && t - cfg.first_entity_code < cache_size) {
+        const auto at = static_cast<std::size_t>(t - cfg.first_entity_code);
+        if (!st.cache[at])
+            return nullptr;
+        return ref.repeat ? repeat_entity(st, at, for_delivery) : modified_entity(work, st, at, ref, c, for_delivery);
+    }
+    if (t != fmt::complete_entity || ref.repeat) {
+        msg_console(fmt::msg_bad_entity_record, t);
+        return nullptr;
+    }
+    return complete_entity(work, st, for_delivery);
 }

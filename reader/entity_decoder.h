@@ -30,10 +30,5 @@ bool point_read(std::FILE *work, int count, double xyz[3]);
 // Reads a real of the given type, or with its type byte first when type is -1.
 bool real_read(std::FILE *work, int type, double &value);
 
-// Entity type name of a number (null when unknown), and the number of a name
-// (254 when unknown).
-const char *ent_type_name(int number);
-int ent_type_number(const char *name);
-
 // The number that marks an entity stored with an explicit type name.
 int ent_explicit_number();

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "entity_decoder.h"
+#include "file_reads.h"
 #include "messages.h"
 #include "requests.h"
 #include "resbuf.h"
@@ -11,62 +12,16 @@
 #include "work_file.h"
 #include "skelvane/environment.h"
 #include "skelvane/paths.h"
+#include "tvl_format/limits.h"
+#include "tvl_format/messages.h"
+#include "tvl_format/settings.h"
+
+namespace fmt = tvl_format;
 
 lib_state &lib_current()
 {
     static lib_state state;
     return state;
-}
-
-// ---- little-endian reads -------------------------------------------------
-
-bool lib_read_u8(std::FILE *f, unsigned char &v)
-{
-    const int c = std::fgetc(f);
-    if (c == EOF)
-        return false;
-    v = static_cast<unsigned char>(c);
-    return true;
-}
-
-bool lib_read_i16(std::FILE *f, std::int16_t &v)
-{
-    unsigned char b[2];
-    if (std::fread(b, 1, 2, f) != 2)
-        return false;
-    v = static_cast<std::int16_t>(b[0] | (b[1] << 8));
-    return true;
-}
-
-bool lib_read_i32(std::FILE *f, std::int32_t &v)
-{
-    unsigned char b[4];
-    if (std::fread(b, 1, 4, f) != 4)
-        return false;
-    v = static_cast<std::int32_t>(std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16) |
-                                  (std::uint32_t(b[3]) << 24));
-    return true;
-}
-
-bool lib_read_f64(std::FILE *f, double &v)
-{
-    unsigned char b[8];
-    if (std::fread(b, 1, 8, f) != 8)
-        return false;
-    std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i)
-        bits = (bits << 8) | b[i];
-    std::memcpy(&v, &bits, sizeof v);
-    return true;
-}
-
-bool lib_read_name(std::FILE *f, std::string &name)
-{
-    unsigned char length;
-    if (!lib_read_u8(f, length))
-        return false;
-    name.resize(length);
-    return length == 0 || std::fread(name.data(), 1, length, f) == length;
 }
 
 static bool skip(std::FILE *f, long bytes)
@@ -117,45 +72,19 @@ path_parts split_path(const char *path)
 
 // ---- tables --------------------------------------------------------------
 
-static int table_entry(int type)
+static bool has_flags()
 {
-    switch (type) {
-    case LIB_BLOCK:
-    case LIB_PROTOTYPE:
-        return 0;
-    case LIB_LAYER:
-        return 1;
-    case LIB_LTYPE:
-        return 2;
-    case LIB_STYLE:
-        return 3;
-    case LIB_DEPENDENCY:
-        return 4;
-    case LIB_INDEX:
-        return 5;
-    case LIB_SETTING:
-        return 6;
-    default:
-        return -1;
-    }
+    return lib_current().version >= fmt::flags_version;
 }
 
-char lib_table_tag(int type)
+// The rest of an index record behind its name: flags, passed-over fields and
+// the next record's offset.
+static bool read_index_fields(std::FILE *f, unsigned char &flags, std::int32_t &next)
 {
-    static const char tags[] = "BLTSDIM";
-    const int entry = table_entry(type);
-    return entry < 0 ? '\0' : tags[entry];
-}
-
-std::uint16_t lib_name_hash(const char *name, std::size_t length)
-{
-    std::uint16_t h = 0xACAD;
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto c = static_cast<std::uint16_t>(static_cast<std::int16_t>(static_cast<signed char>(name[i])));
-        h = static_cast<std::uint16_t>(h ^ c);
-        h = static_cast<std::uint16_t>((h << 1) | (h >> 15));
-    }
-    return h;
+    flags = 0;
+    if (has_flags() && !lib_read_u8(f, flags))
+        return false;
+    return skip(f, fmt::index_skipped_fields) && lib_read_i32(f, next);
 }
 
 // Reads the fixed fields behind a found record's name.
@@ -166,29 +95,27 @@ static bool read_fixed_fields(int type)
     std::int32_t v;
     unsigned char flags = 0;
     switch (type) {
-    case LIB_BLOCK:
-    case LIB_PROTOTYPE: {
-        if (st.version >= 30 && !lib_read_u8(f, flags))
+    case fmt::record_block:
+    case fmt::record_prototype: {
+        if (has_flags() && !lib_read_u8(f, flags))
             return false;
-        if (!skip(f, 16) || !lib_read_i32(f, v))
+        if (!skip(f, fmt::block_tree_fields) || !lib_read_i32(f, v))
             return false;
         st.dependency_offset = v;
-        if ((flags & 1) && !skip(f, 2))
+        if ((flags & fmt::block_flag_wide) && !skip(f, fmt::block_wide_extra))
             return false;
-        if (lib_current_settings().combined_data != 2) {
+        if (lib_current_settings().combined_data != fmt::combined_data_blocks) {
             if (!lib_read_i32(f, v))
                 return false;
             st.prototype_offset = v;
-        } else if (!skip(f, 12)) {
+        } else if (!skip(f, fmt::block_combined_tail)) {
             return false;
         }
         return true;
     }
-    case LIB_INDEX:
-        if (st.version >= 30 && !lib_read_u8(f, flags))
-            return false;
-        return skip(f, 12) && lib_read_i32(f, v);
-    case LIB_DEPENDENCY:
+    case fmt::record_index:
+        return read_index_fields(f, flags, v);
+    case fmt::record_dependency:
         return true;
     default: // linked tables: the next offset
         return lib_read_i32(f, v);
@@ -203,24 +130,22 @@ static bool next_record(int type, const std::string &record_name, std::uint16_t 
     std::int32_t v;
     unsigned char flags;
     switch (type) {
-    case LIB_BLOCK: {
+    case fmt::record_block: {
         std::int32_t greater, smaller, equal;
-        if (st.version >= 30 && !lib_read_u8(f, flags))
+        if (has_flags() && !lib_read_u8(f, flags))
             return false;
         if (!lib_read_i32(f, greater) || !lib_read_i32(f, smaller) || !lib_read_i32(f, equal))
             return false;
-        const std::uint16_t h = lib_name_hash(record_name.data(), record_name.size());
+        const std::uint16_t h = fmt::name_hash(record_name.data(), record_name.size());
         next = h == wanted_hash ? equal : (wanted_hash < h ? smaller : greater);
         return true;
     }
-    case LIB_INDEX:
-        if (st.version >= 30 && !lib_read_u8(f, flags))
-            return false;
-        if (!skip(f, 12) || !lib_read_i32(f, v))
+    case fmt::record_index:
+        if (!read_index_fields(f, flags, v))
             return false;
         next = v;
         return true;
-    case LIB_DEPENDENCY: // reached only through a block, never walked
+    case fmt::record_dependency: // reached only through a block, never walked
         next = 0;
         return true;
     default:
@@ -231,63 +156,63 @@ static bool next_record(int type, const std::string &record_name, std::uint16_t 
     }
 }
 
+// The offset of a table's first record; a prototype's comes from its request.
+static long first_record(int type, const char *name, const lib_request_list *requests)
+{
+    if (type == fmt::record_prototype) {
+        const lib_request *r = requests ? req_find(*requests, fmt::record_prototype, name) : nullptr;
+        return r ? r->prototype_offset : 0;
+    }
+    return lib_current().directory[fmt::directory_entry_of(type)].offset;
+}
+
+// Reads a record's type and name; false when the type is not the table's.
+static bool read_record_head(int type, std::string &name)
+{
+    std::FILE *f = lib_current().library;
+    unsigned char t;
+    if (!lib_read_u8(f, t))
+        return false;
+    // Prototypes and index records are stored with a block's type.
+    if (t == fmt::record_block && (type == fmt::record_prototype || type == fmt::record_index))
+        t = static_cast<unsigned char>(type);
+    return t == type && lib_read_name(f, name);
+}
+
+static long corrupted()
+{
+    msg_console(fmt::msg_corrupted_library);
+    return 0;
+}
+
 long lib_find(int type, const char *name, const lib_request_list *requests)
 {
     lib_state &st = lib_current();
     st.dependency_offset = 0;
     st.prototype_offset = 0;
-    const int entry = table_entry(type);
-    if (!st.library || entry < 0 || !name)
+    if (!st.library || fmt::directory_entry_of(type) < 0 || !name)
         return 0;
     const std::size_t name_length = std::strlen(name);
-    const std::uint16_t wanted_hash = type == LIB_BLOCK ? lib_name_hash(name, name_length) : 0;
-
-    long offset;
-    if (type == LIB_PROTOTYPE) {
-        const lib_request *r = requests ? req_find(*requests, LIB_PROTOTYPE, name) : nullptr;
-        if (!r)
-            return 0;
-        offset = r->prototype_offset;
-    } else {
-        offset = st.directory[entry].offset;
-    }
+    const std::uint16_t wanted_hash = type == fmt::record_block ? fmt::name_hash(name, name_length) : 0;
 
     // Every record takes at least six bytes, so a longer walk has met a cycle.
     long steps_left = st.file_size / 6 + 1;
     std::string record_name;
-    while (offset != 0) {
-        if (--steps_left < 0) {
-            msg_console("\nCorrupted library file.");
-            return 0;
-        }
+    for (long offset = first_record(type, name, requests); offset != 0;) {
+        if (--steps_left < 0)
+            return corrupted();
         if (!seek_record(offset)) {
-            msg_console("\nInvalid seek in library file.");
+            msg_console(fmt::msg_invalid_seek);
             return 0;
         }
-        unsigned char t;
-        if (!lib_read_u8(st.library, t)) {
-            msg_console("\nCorrupted library file.");
-            return 0;
-        }
-        if (t == LIB_BLOCK && (type == LIB_PROTOTYPE || type == LIB_INDEX))
-            t = static_cast<unsigned char>(type);
-        if (t != type || !lib_read_name(st.library, record_name)) {
-            msg_console("\nCorrupted library file.");
-            return 0;
-        }
-        const bool match = type == LIB_PROTOTYPE ||
+        if (!read_record_head(type, record_name))
+            return corrupted();
+        const bool match = type == fmt::record_prototype ||
                            (record_name.size() == name_length && std::memcmp(record_name.data(), name, name_length) == 0);
-        if (match) {
-            if (!read_fixed_fields(type)) {
-                msg_console("\nCorrupted library file.");
-                return 0;
-            }
-            return offset;
-        }
-        if (!next_record(type, record_name, wanted_hash, offset)) {
-            msg_console("\nCorrupted library file.");
-            return 0;
-        }
+        if (match)
+            return read_fixed_fields(type) ? offset : corrupted();
+        if (!next_record(type, record_name, wanted_hash, offset))
+            return corrupted();
     }
     return 0;
 }
@@ -308,76 +233,73 @@ bool lib_name_matches(const char *name, const char *pattern)
     return pattern[i] == '\0';
 }
 
+// Whether an index record's name is listed under the pattern.
+static bool listed(const std::string &name, const char *pattern)
+{
+    return !name.empty() && name[0] != '*' &&
+           name.compare(0, fmt::hidden_symbol_prefix_length, fmt::hidden_symbol_prefix) != 0 &&
+           lib_name_matches(name.c_str(), pattern);
+}
+
+// Reads the index record at offset: its name, whether it is listed, and the
+// next record's offset; false when it cannot be read.
+static bool read_index_record(long offset, const char *pattern, std::string &name, bool &take, std::int32_t &next)
+{
+    std::FILE *f = lib_current().library;
+    unsigned char flags;
+    if (!seek_record(offset) || !read_record_head(fmt::record_index, name) || !read_index_fields(f, flags, next))
+        return false;
+    take = listed(name, pattern) && !(flags & fmt::index_flag_hidden);
+    return true;
+}
+
 resbuf *lib_list_symbols(const char *pattern)
 {
     lib_state &st = lib_current();
     if (!st.library)
         return nullptr;
     resbuf *head = nullptr;
-    resbuf *tail = nullptr;
+    resbuf **tail = &head;
     std::unordered_set<long> seen;
     std::string name;
-    long offset = st.directory[5].offset;
-    while (offset != 0) {
-        unsigned char t;
-        if (!seen.insert(offset).second || !seek_record(offset) || !lib_read_u8(st.library, t))
-            goto failed;
-        if (t == LIB_BLOCK)
-            t = LIB_INDEX;
-        if (t != LIB_INDEX || !lib_read_name(st.library, name))
-            goto failed;
-        {
-            bool take = !name.empty() && name[0] != '*' && name.compare(0, 7, "_TAVREL") != 0 &&
-                        lib_name_matches(name.c_str(), pattern ? pattern : "*");
-            unsigned char flags;
-            if (st.version >= 30) {
-                if (!lib_read_u8(st.library, flags))
-                    goto failed;
-                if (flags & 2)
-                    take = false;
-            }
-            std::int32_t next;
-            if (!skip(st.library, 12) || !lib_read_i32(st.library, next))
-                goto failed;
-            if (take) {
-                resbuf *rb = rb_build(RB_STRING, name.c_str(), 0);
-                if (tail)
-                    tail->next = rb;
-                else
-                    head = rb;
-                tail = rb;
-            }
-            offset = next;
+    for (long offset = st.directory[fmt::entry_index].offset; offset != 0;) {
+        bool take;
+        std::int32_t next;
+        if (!seen.insert(offset).second || !read_index_record(offset, pattern ? pattern : "*", name, take, next)) {
+            msg_console(fmt::msg_cannot_list);
+            rb_release(head);
+            return nullptr;
         }
+        if (take) {
+            *tail = rb_build(RB_STRING, name.c_str(), 0);
+            tail = &(*tail)->next;
+        }
+        offset = next;
     }
     return head;
-
-failed:
-    msg_console("\nCannot read library file.");
-    rb_release(head);
-    return nullptr;
 }
 
 // ---- open and close ------------------------------------------------------
 
-enum class setting_read { missing, present, bad };
-
-static setting_read read_setting(const char *name, int &value)
-{
-    lib_state &st = lib_current();
-    if (!lib_find(LIB_SETTING, name))
-        return setting_read::missing;
-    unsigned char length, v;
-    if (!lib_read_u8(st.library, length) || length != 1 || !lib_read_u8(st.library, v))
-        return setting_read::bad;
-    value = v;
-    return setting_read::present;
-}
-
 static bool header_error()
 {
-    msg_console("\nERROR: Cannot read library header: \"%s\".", lib_current().path.c_str());
+    msg_console(fmt::msg_bad_header, lib_current().path.c_str());
     return false;
+}
+
+// The value byte of a setting, or -1 when the library has none; false after
+// the message when its record is malformed.
+static bool read_setting(const char *name, int &value)
+{
+    lib_state &st = lib_current();
+    value = -1;
+    if (!lib_find(fmt::record_setting, name))
+        return true;
+    unsigned char length, v;
+    if (!lib_read_u8(st.library, length) || length != fmt::setting_value_length || !lib_read_u8(st.library, v))
+        return header_error();
+    value = v;
+    return true;
 }
 
 static bool read_settings()
@@ -387,34 +309,31 @@ static bool read_settings()
     settings_reset(s);
     s.ring_size = previous_ring; // the decoder's ring until it is replaced
     s.version = lib_current().version;
-    int v = 0;
+    int v;
 
-    setting_read r = read_setting("RBUF", v);
-    if (r == setting_read::bad)
-        return header_error();
-    const int ring = r == setting_read::present ? v : 50;
+    if (!read_setting(fmt::setting_ring_size, v))
+        return false;
+    const int ring = v >= 0 ? v : fmt::default_ring_size;
     if (ring != previous_ring) {
         s.ring_size = ring;
         decoder_set_ring_size(ring);
     }
 
-    r = read_setting("R", v);
-    if (r == setting_read::bad)
-        return header_error();
-    if (r == setting_read::present) {
-        if (v == 0 || v > 3) {
-            msg_console("Library file error: invalid value for RBAD.");
+    if (!read_setting(fmt::setting_record_ref_width, v))
+        return false;
+    if (v >= 0) {
+        if (v < fmt::min_record_ref_width || v > fmt::max_record_ref_width) {
+            msg_console(fmt::msg_bad_record_ref_width);
             return false;
         }
         s.record_ref_width = v;
     }
 
-    r = read_setting("C", v);
-    if (r == setting_read::bad)
-        return header_error();
-    if (r == setting_read::present) {
-        if (v > 2) {
-            msg_console("Unrecognized compression type in library.");
+    if (!read_setting(fmt::setting_coding, v))
+        return false;
+    if (v >= 0) {
+        if (v > fmt::max_coding) {
+            msg_console(fmt::msg_bad_coding);
             return false;
         }
         s.coding_present = true;
@@ -425,23 +344,69 @@ static bool read_settings()
     // refers to an entry that does not exist.
     settings_compute_ranges(s);
 
-    r = read_setting("FR", v);
-    if (r == setting_read::bad)
-        return header_error();
-    if (r == setting_read::present) {
-        if (v > 8) {
-            msg_console("\nCorrupted library file.");
+    if (!read_setting(fmt::setting_fraction_bits, v))
+        return false;
+    if (v >= 0) {
+        if (v > fmt::max_fraction_bits) {
+            msg_console(fmt::msg_corrupted_library);
             return false;
         }
         s.fixed_point = true;
         s.fraction_bits = v;
     }
 
-    r = read_setting("L", v);
-    if (r == setting_read::bad)
-        return header_error();
-    if (r == setting_read::present)
+    if (!read_setting(fmt::setting_combined_data, v))
+        return false;
+    if (v >= 0)
         s.combined_data = v;
+    return true;
+}
+
+// The length of an open file, or -1 when it cannot be told; the file is left at its start.
+static long file_length(std::FILE *f)
+{
+    if (std::fseek(f, 0, SEEK_END) != 0)
+        return -1;
+    const long length = std::ftell(f);
+    if (length < 0 || std::fseek(f, 0, SEEK_SET) != 0)
+        return -1;
+    return length;
+}
+
+// Checks the signature and keeps the version.
+static bool read_signature()
+{
+    lib_state &st = lib_current();
+    char head[6] = {};
+    const std::size_t got = std::fread(head, 1, 5, st.library);
+    if (got < fmt::signature_letters_length ||
+        std::memcmp(head, fmt::signature_letters, fmt::signature_letters_length) != 0) {
+        msg_console(fmt::msg_not_a_library);
+        return false;
+    }
+    const int version = (head[3] - '0') * 10 + (head[4] - '0');
+    if (got < 5 || head[3] > '0' + fmt::last_major_version || version < fmt::first_version) {
+        msg_console(fmt::msg_bad_version, head);
+        return false;
+    }
+    st.version = version;
+    return true;
+}
+
+static bool read_directory()
+{
+    lib_state &st = lib_current();
+    if (std::fseek(st.library, fmt::signature_length, SEEK_SET) != 0)
+        return header_error();
+    for (auto &e : st.directory) {
+        unsigned char tag;
+        if (!lib_read_u8(st.library, tag) || !lib_read_i32(st.library, e.offset))
+            return header_error();
+        e.tag = static_cast<char>(tag);
+    }
+    for (int entry : {fmt::entry_blocks, fmt::entry_layers, fmt::entry_dependencies})
+        if (st.directory[entry].tag != fmt::directory_tags[entry])
+            return header_error();
     return true;
 }
 
@@ -460,17 +425,20 @@ bool lib_open(const char *path)
     if (!split_path(path).has_extension)
         full += ".TVL";
     st.path = full;
-    if (full.size() <= LIB_MAX_PATH)
+    if (full.size() <= fmt::max_path)
         st.library = skel_fopen(full.c_str(), "rb");
     if (!st.library) {
         if (!skel_file_exists(path))
             return false;
-        msg_console("\nCannot open library file: %s. ", path);
+        msg_console(fmt::msg_cannot_open_library, path);
         return false;
     }
-    std::fseek(st.library, 0, SEEK_END);
-    st.file_size = std::ftell(st.library);
-    std::rewind(st.library);
+    // Offsets read from the file are checked against its length.
+    st.file_size = file_length(st.library);
+    if (st.file_size < 0) {
+        msg_console(fmt::msg_cannot_open_library, path);
+        return false;
+    }
 
     // A name of our own for each reader, created exclusively: two readers at
     // once must not share the file, and no planted link may be followed.
@@ -479,36 +447,12 @@ bool lib_open(const char *path)
         st.work = skel_create_unique("C:\\temp", suffix, &st.work_name);
     if (!st.work) {
         st.work_name.clear();
-        msg_console("\nCould not open temporary file %s.", (stem + suffix).c_str());
+        msg_console(fmt::msg_no_temporary_file, (stem + suffix).c_str());
         return false;
     }
     st.work = work_file_mirror(st.work);
 
-    char head[6] = {};
-    const std::size_t got = std::fread(head, 1, 5, st.library);
-    if (got < 3 || std::memcmp(head, "TVL", 3) != 0) {
-        msg_console("\nERROR: Not a symbol library file.");
-        return false;
-    }
-    const int version = (head[3] - '0') * 10 + (head[4] - '0');
-    if (got < 5 || head[3] > '4' || version < 20) {
-        msg_console("\nERROR: Cannot read version \"%s\" library file.", head);
-        return false;
-    }
-    st.version = version;
-
-    if (std::fseek(st.library, LIB_SIGNATURE_LENGTH, SEEK_SET) != 0)
-        return header_error();
-    for (auto &e : st.directory) {
-        unsigned char tag;
-        if (!lib_read_u8(st.library, tag) || !lib_read_i32(st.library, e.offset))
-            return header_error();
-        e.tag = static_cast<char>(tag);
-    }
-    if (st.directory[0].tag != 'B' || st.directory[1].tag != 'L' || st.directory[4].tag != 'D')
-        return header_error();
-
-    return read_settings();
+    return read_signature() && read_directory() && read_settings();
 }
 
 void lib_close()
@@ -520,7 +464,7 @@ void lib_close()
     }
     if (st.work) {
         if (std::fclose(st.work) != 0)
-            msg_console("Error closing temporary file.");
+            msg_console(fmt::msg_closing_work_file);
         st.work = nullptr;
         skel_remove(st.work_name.c_str());
         st.work_name.clear();

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "skelvane/msgbox.h"
+#include "tvl_format/messages.h"
 
 int msg_console(const char *fmt, ...)
 {
@@ -47,13 +48,13 @@ int msg_box(const char *fmt, ...)
     } else if (n > 1023) {
         n = 1023;
     }
-    std::strcat(text, "\n\nDisplay additional messages?");
+    std::strcat(text, tvl_format::msg_box_question);
 
     if (suppressed >= (is_error ? 2 : 1))
         return n;
     const UINT style = is_error ? (MB_YESNO | MB_ICONSTOP | MB_SYSTEMMODAL)
                                 : (MB_YESNO | MB_ICONINFORMATION | MB_TASKMODAL);
-    if (MessageBox(nullptr, text, "Message", style) == IDNO)
+    if (MessageBox(nullptr, text, tvl_format::msg_box_caption, style) == IDNO)
         suppressed += is_error ? 2 : 1;
     return n;
 }

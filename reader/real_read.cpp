@@ -7,21 +7,18 @@
 #include "entity_decoder.h"
 #include "messages.h"
 #include "settings.h"
+#include "tvl_format/byte_order.h"
+#include "tvl_format/messages.h"
+#include "tvl_format/value_coding.h"
+
+namespace fmt = tvl_format;
 
 namespace {
 
-constexpr int first_fixed_type = 9;
-constexpr int last_fixed_type = 24;
-constexpr int ring_type = 25;
-constexpr int explicit_template = 31;
-
-std::uint32_t little_endian(const unsigned char *b, int n)
-{
-    std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i)
-        v = (v << 8) | b[i];
-    return v;
-}
+using fmt::first_fixed_type;
+using fmt::last_fixed_type;
+constexpr int ring_type = fmt::real_ring;
+constexpr int explicit_template = fmt::explicit_point_template;
 
 // An n-bit class-coded integer: values with the top bit set stand for
 // themselves, the others for r - 2^n.
@@ -58,6 +55,12 @@ int fixed_bits(int type)
     return type - first_fixed_type + lib_current_settings().fraction_bits;
 }
 
+bool point_error()
+{
+    msg_console(fmt::msg_bad_point);
+    return false;
+}
+
 } // namespace
 
 bool real_read(std::FILE *work, int type, double &value)
@@ -78,51 +81,47 @@ bool real_read(std::FILE *work, int type, double &value)
     }
     unsigned char b[8];
     switch (type) {
-    case 0:
+    case fmt::real_double:
         if (!read_bytes(work, b, 8))
             return false;
-        std::memcpy(&value, b, 8);
+        value = fmt::le_f64(b);
         break;
-    case 1:
+    case fmt::real_zero:
         value = 0.0;
         break;
-    case 2:
+    case fmt::real_int8:
         if (!read_bytes(work, b, 1))
             return false;
         value = static_cast<std::int8_t>(b[0]);
         break;
-    case 3:
-    case 4:
+    case fmt::real_int16:
+    case fmt::real_fixed16:
         if (!read_bytes(work, b, 2))
             return false;
-        value = static_cast<std::int16_t>(little_endian(b, 2));
-        if (type == 4)
+        value = fmt::le_i16(b);
+        if (type == fmt::real_fixed16)
             value /= 256.0;
         break;
-    case 5: {
+    case fmt::real_fixed24:
         if (!read_bytes(work, b, 3))
             return false;
-        std::int32_t v = static_cast<std::int32_t>(little_endian(b, 3));
-        if (v & 0x800000)
-            v -= 0x1000000;
-        value = v / 256.0;
+        value = fmt::le_i24(b) / 256.0;
         break;
-    }
-    case 8:
+    case fmt::real_int32:
         if (!read_bytes(work, b, 4))
             return false;
-        value = static_cast<std::int32_t>(little_endian(b, 4));
+        value = fmt::le_i32(b);
         break;
     default:
         if (!type_is_fixed(type)) {
-            msg_console("\nUnrecognized real type: %d", type);
+            msg_console(fmt::msg_bad_real_type, type);
             return false;
         }
         const int n = fixed_bits(type);
         const int bytes = (n + 7) / 8;
         if (!read_bytes(work, b, static_cast<std::size_t>(bytes)))
             return false;
-        value = class_coded(little_endian(b, bytes), n) / fraction_divisor();
+        value = class_coded(fmt::le_uint(b, bytes), n) / fraction_divisor();
         break;
     }
     store_real(st, value);
@@ -142,32 +141,26 @@ bool point_read(std::FILE *work, int count, double xyz[3])
     if (c >= cfg.first_point_code && c <= cfg.last_point_code && c - cfg.first_point_code < ring) {
         const point_entry &e = st.points[static_cast<std::size_t>(c - cfg.first_point_code)];
         // Without a reals ring no entry can give its coordinates back.
-        if (e.index[0] == 0xFF || st.ring_size == 0) {
-            msg_console("\nPoint record error reading library file.");
-            return false;
-        }
+        if (e.index[0] == 0xFF || st.ring_size == 0)
+            return point_error();
         for (int i = 0; i < count; ++i)
             xyz[i] = st.reals[e.index[i] % st.reals.size()];
         return true;
     }
-    if (c != 0 && !(c & 0x80)) {
-        msg_console("\nPoint record error reading library file.");
-        return false;
-    }
-    const int omit = c & 0x60;
-    const int tmpl = c == 0 ? explicit_template : (c & 0x1F);
+    if (c != 0 && !(c & fmt::point_flag))
+        return point_error();
+    const int omit = c & fmt::point_omit_mask;
+    const int tmpl = c == 0 ? explicit_template : (c & fmt::point_template_mask);
     bool omitted[3] = {false, false, omit != 0};
-    if (omit == 0x20)
+    if (omit == fmt::point_omit_x)
         omitted[0] = true;
-    else if (omit == 0x40)
+    else if (omit == fmt::point_omit_y)
         omitted[1] = true;
     // Omitted coordinates come from the point before; the first point after a
     // reset has none to give, and without a reals ring no point does.
     for (int i = 0; i < count; ++i) {
-        if (omitted[i] && (!st.has_previous || st.ring_size == 0)) {
-            msg_console("\nPoint record error reading library file.");
-            return false;
-        }
+        if (omitted[i] && (!st.has_previous || st.ring_size == 0))
+            return point_error();
     }
 
     int types[3] = {ring_type, ring_type, ring_type};

@@ -6,9 +6,14 @@
 #include <string>
 
 #include "decompress.h"
+#include "file_reads.h"
 #include "library.h"
 #include "messages.h"
 #include "settings.h"
+#include "tvl_format/byte_order.h"
+#include "tvl_format/messages.h"
+
+namespace fmt = tvl_format;
 
 static std::string upper(const char *s)
 {
@@ -73,51 +78,124 @@ void req_clear(lib_request_list &list)
     list.head = nullptr;
 }
 
+// Reads a dependency record's type, name, entry count and passed-over field.
+static bool read_dependency_head(std::FILE *f, long at, std::int16_t &count)
+{
+    unsigned char type;
+    std::string name;
+    std::int32_t passed_over;
+    return at > 0 && at < lib_current().file_size && std::fseek(f, at, SEEK_SET) == 0 && lib_read_u8(f, type) &&
+           type == fmt::record_dependency && lib_read_name(f, name) && lib_read_i16(f, count) && count >= 0 &&
+           lib_read_i32(f, passed_over);
+}
+
+// Reads one entry of a dependency record into a new request.
+static bool read_dependency_entry(std::FILE *f, lib_request_list &list, bool combined)
+{
+    unsigned char type, length;
+    if (!lib_read_u8(f, type) || !lib_read_u8(f, length) || (length & fmt::dependency_name_flag))
+        return false;
+    std::string name(length, '\0');
+    if (length && std::fread(name.data(), 1, length, f) != length)
+        return false;
+    lib_request *r = req_append(list, type, name.c_str());
+    if (!combined)
+        return true;
+    std::int32_t offset;
+    unsigned char extra;
+    if (!lib_read_i32(f, offset) || !lib_read_u8(f, extra))
+        return false;
+    r->work_offset = offset;
+    for (int k = 0; k < extra; ++k) {
+        if (!lib_read_name(f, name))
+            return false;
+        r->extra_names.push_back(name);
+    }
+    return true;
+}
+
 // Appends a request for every entry of the first request's dependency record.
 static bool add_dependencies(lib_request_list &list)
 {
     lib_state &st = lib_current();
-    std::FILE *f = st.library;
     const bool combined = lib_current_settings().combined_data != 0;
     lib_request *first = list.head;
     if (!lib_find(first->type, first->name.c_str(), &list) || st.dependency_offset == 0)
         return true;
+    std::int16_t count = 0;
+    bool ok = read_dependency_head(st.library, st.dependency_offset, count);
+    for (int i = 0; ok && i < count; ++i)
+        ok = read_dependency_entry(st.library, list, combined);
+    if (!ok)
+        msg_console(fmt::msg_bad_dependencies);
+    return ok;
+}
 
-    const long at = st.dependency_offset;
-    unsigned char type;
-    std::string name;
-    std::int16_t count;
-    std::int32_t passed_over;
-    if (at <= 0 || at >= st.file_size || std::fseek(f, at, SEEK_SET) != 0 || !lib_read_u8(f, type) ||
-        type != LIB_DEPENDENCY || !lib_read_name(f, name) || !lib_read_i16(f, count) || count < 0 ||
-        !lib_read_i32(f, passed_over))
-        goto malformed;
-    for (int i = 0; i < count; ++i) {
-        unsigned char entry_type, length;
-        if (!lib_read_u8(f, entry_type) || !lib_read_u8(f, length) || (length & 0x80))
-            goto malformed;
-        name.resize(length);
-        if (length && std::fread(name.data(), 1, length, f) != length)
-            goto malformed;
-        lib_request *r = req_append(list, entry_type, name.c_str());
-        if (combined) {
-            std::int32_t offset;
-            unsigned char extra;
-            if (!lib_read_i32(f, offset) || !lib_read_u8(f, extra))
-                goto malformed;
-            r->work_offset = offset;
-            for (int k = 0; k < extra; ++k) {
-                if (!lib_read_name(f, name))
-                    goto malformed;
-                r->extra_names.push_back(name);
-            }
-        }
+static bool write_i32(std::FILE *f, std::int32_t v)
+{
+    unsigned char b[4];
+    fmt::le_put(b, static_cast<std::uint32_t>(v), 4);
+    return std::fwrite(b, 1, 4, f) == 4;
+}
+
+static long write_failed()
+{
+    msg_box(fmt::msg_cannot_write_data);
+    msg_console(fmt::msg_out_of_disk_space);
+    return -1;
+}
+
+static long read_failed()
+{
+    msg_box(fmt::msg_cannot_read_data);
+    return -1;
+}
+
+// Positions the work file at its end and answers its length, or -1.
+static long work_end(std::FILE *work)
+{
+    return std::fseek(work, 0, SEEK_END) == 0 ? std::ftell(work) : -1;
+}
+
+// Makes sure a request for the block's prototype exists, both knowing its offset.
+static void request_prototype(lib_request_list &list, lib_request &block, long prototype_offset)
+{
+    const std::string proto_name = std::to_string(prototype_offset);
+    lib_request *p = req_find(list, fmt::record_prototype, proto_name.c_str());
+    if (!p)
+        p = req_append(list, fmt::record_prototype, proto_name.c_str());
+    p->prototype_offset = block.prototype_offset = prototype_offset;
+}
+
+// Finds a request's record and copies its data into the work file.  With
+// combined data the first block's data carries every other record's data.
+static bool load_request(lib_request_list &list, lib_request &r, bool combined)
+{
+    lib_state &st = lib_current();
+    if (!lib_find(r.type, r.name.c_str(), &list)) {
+        msg_console(fmt::msg_not_in_table, r.name.c_str(), fmt::table_tag(r.type));
+        return false;
     }
+    if (r.type == fmt::record_block && st.prototype_offset != 0 && !combined)
+        request_prototype(list, r, st.prototype_offset);
+    const bool compressed = r.type == fmt::record_block || r.type == fmt::record_prototype;
+    long length;
+    if (combined) {
+        r.work_offset = 0;
+        length = lib_copy_data(st.work, st.library, compressed, false);
+    } else {
+        const long end = work_end(st.work);
+        if (end < 0) {
+            write_failed();
+            return false;
+        }
+        r.work_offset = end + static_cast<long>(sizeof(std::int32_t)); // behind the size field
+        length = lib_copy_data(st.work, st.library, compressed, true);
+    }
+    if (length < 0)
+        return false;
+    r.length = length;
     return true;
-
-malformed:
-    msg_console("\nERROR in library file.");
-    return false;
 }
 
 bool lib_load_requests(lib_request_list &list)
@@ -131,38 +209,13 @@ bool lib_load_requests(lib_request_list &list)
     const bool combined = lib_current_settings().combined_data != 0;
     lib_request *r = list.head;
     do {
-        const int type = r->type;
-        const char tag = lib_table_tag(type);
-        if (type == LIB_NO_TABLE) {
+        if (r->type == fmt::record_no_table) {
             // no table, nothing to copy
-        } else if (!tag) {
-            msg_console("\nUndefined DJ type %d.", type);
+        } else if (!fmt::table_tag(r->type)) {
+            msg_console(fmt::msg_undefined_type, r->type);
         } else {
-            if (!lib_find(type, r->name.c_str(), &list)) {
-                msg_console("\nERROR: %s not found in table %c.", r->name.c_str(), tag);
+            if (!load_request(list, *r, combined))
                 return false;
-            }
-            if (type == LIB_BLOCK && st.prototype_offset != 0 && !combined) {
-                const std::string proto_name = std::to_string(st.prototype_offset);
-                lib_request *p = req_find(list, LIB_PROTOTYPE, proto_name.c_str());
-                if (!p)
-                    p = req_append(list, LIB_PROTOTYPE, proto_name.c_str());
-                p->prototype_offset = r->prototype_offset = st.prototype_offset;
-            }
-            const bool compressed = type == LIB_BLOCK || type == LIB_PROTOTYPE;
-            long length;
-            if (combined) {
-                // The first block's data carries every other record's data.
-                r->work_offset = 0;
-                length = lib_copy_data(st.work, st.library, compressed, false);
-            } else {
-                std::fseek(st.work, 0, SEEK_END);
-                r->work_offset = std::ftell(st.work) + 4;
-                length = lib_copy_data(st.work, st.library, compressed, true);
-            }
-            if (length < 0)
-                return false;
-            r->length = length;
             if (combined)
                 break;
         }
@@ -171,34 +224,14 @@ bool lib_load_requests(lib_request_list &list)
     return true;
 }
 
-static bool write_i32(std::FILE *f, std::int32_t v)
-{
-    const auto u = static_cast<std::uint32_t>(v);
-    const unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-                                static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
-    return std::fwrite(b, 1, 4, f) == 4;
-}
-
-static long write_failed()
-{
-    msg_box("\nERROR: Cannot write to file");
-    msg_console("\nERROR: out of disk space.");
-    return -1;
-}
-
-static long read_failed()
-{
-    msg_box("\nERROR: Cannot read from file.");
-    return -1;
-}
-
 long lib_copy_data(std::FILE *work, std::FILE *library, bool compressed, bool write_size)
 {
     std::int32_t length;
     if (!lib_read_i32(library, length))
         return read_failed();
-    std::fseek(work, 0, SEEK_END);
-    const long size_at = std::ftell(work);
+    const long size_at = work_end(work);
+    if (size_at < 0)
+        return write_failed();
     // The plain length of a record is its stored length; a block's is known after decompression.
     if (write_size && !write_i32(work, length))
         return write_failed();
@@ -229,6 +262,5 @@ long lib_copy_data(std::FILE *work, std::FILE *library, bool compressed, bool wr
             left -= static_cast<long>(n);
         }
     }
-    std::fseek(work, 0, SEEK_END);
-    return length;
+    return work_end(work) < 0 ? write_failed() : length;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tvl_format/group_codes.h"
 #include "tvlaccess.h"
 
 // Ends the process when memory runs out; nothing of the reader survives that.
@@ -14,8 +15,14 @@ resbuf *rb_new(int code);
 
 // The refined value kind of a code, and the basic kind that decides how a value
 // is copied, released and printed.
-int rb_kind(int code);
-int rb_basic_kind(int code);
+inline int rb_kind(int code)
+{
+    return tvl_format::group_kind(code);
+}
+inline int rb_basic_kind(int code)
+{
+    return tvl_format::group_basic_kind(code);
+}
 
 // Releases what the value owns and sets the value to zero.
 void rb_clear_value(resbuf *rb);

@@ -260,11 +260,11 @@ TEST_F(LibraryTest, FindWalksTheHashTreeAndTables)
     ASSERT_TRUE(w.save(path, &layout));
     ASSERT_TRUE(lib_open(path.c_str()));
     for (const auto &n : names)
-        EXPECT_EQ(lib_find(LIB_BLOCK, n.c_str()), long(layout.blocks[n])) << n;
-    EXPECT_EQ(lib_find(LIB_BLOCK, "NOT_THERE"), 0);
-    EXPECT_EQ(lib_find(LIB_LAYER, "DOORS"), long(layout.layers["DOORS"]));
-    EXPECT_EQ(lib_find(LIB_LAYER, "doors"), 0); // names are compared exactly
-    EXPECT_EQ(lib_find(LIB_NO_TABLE, "DOORS"), 0);
+        EXPECT_EQ(lib_find(tvl_format::record_block, n.c_str()), long(layout.blocks[n])) << n;
+    EXPECT_EQ(lib_find(tvl_format::record_block, "NOT_THERE"), 0);
+    EXPECT_EQ(lib_find(tvl_format::record_layer, "DOORS"), long(layout.layers["DOORS"]));
+    EXPECT_EQ(lib_find(tvl_format::record_layer, "doors"), 0); // names are compared exactly
+    EXPECT_EQ(lib_find(tvl_format::record_no_table, "DOORS"), 0);
     lib_close();
 }
 
@@ -275,7 +275,7 @@ TEST_F(LibraryTest, EqualHashesFollowTheEqualLink)
     std::map<std::uint16_t, std::string> seen;
     for (int i = 0; i < 100000 && b.empty(); ++i) {
         const std::string n = "N" + std::to_string(i);
-        const auto h = lib_name_hash(n.data(), n.size());
+        const auto h = tvl_format::name_hash(n.data(), n.size());
         ASSERT_EQ(h, LibraryWriter::name_hash(n));
         if (auto it = seen.find(h); it != seen.end()) {
             a = it->second;
@@ -292,8 +292,8 @@ TEST_F(LibraryTest, EqualHashesFollowTheEqualLink)
     const std::string path = dir.file("eq.tvl");
     ASSERT_TRUE(w.save(path, &layout));
     ASSERT_TRUE(lib_open(path.c_str()));
-    EXPECT_EQ(lib_find(LIB_BLOCK, b.c_str()), long(layout.blocks[b]));
-    EXPECT_EQ(lib_find(LIB_BLOCK, a.c_str()), long(layout.blocks[a]));
+    EXPECT_EQ(lib_find(tvl_format::record_block, b.c_str()), long(layout.blocks[b]));
+    EXPECT_EQ(lib_find(tvl_format::record_block, a.c_str()), long(layout.blocks[a]));
     lib_close();
 }
 
@@ -334,13 +334,13 @@ TEST_F(LibraryTest, CorruptLinksEndCleanly)
     for (int link = 0; link < 3; ++link)
         patch32(tree, root + 1 + 1 + 3 + 1 + 4 * link, root);
     ASSERT_TRUE(lib_open(save_bytes(tree).c_str()));
-    out = rt::stdout_of([] { EXPECT_EQ(lib_find(LIB_BLOCK, "MISSING"), 0); });
+    out = rt::stdout_of([] { EXPECT_EQ(lib_find(tvl_format::record_block, "MISSING"), 0); });
     EXPECT_EQ(out, "\nCorrupted library file.");
     // A seek outside the file.
     patch32(tree, layout.directory + 1, 0x7fffff00);
     lib_close();
     ASSERT_TRUE(lib_open(save_bytes(tree).c_str()));
-    out = rt::stdout_of([] { EXPECT_EQ(lib_find(LIB_BLOCK, "ONE"), 0); });
+    out = rt::stdout_of([] { EXPECT_EQ(lib_find(tvl_format::record_block, "ONE"), 0); });
     EXPECT_EQ(out, "\nInvalid seek in library file.");
     lib_close();
 }
@@ -406,7 +406,7 @@ TEST_F(LibraryTest, CopyDataChecksLengths)
     const std::size_t length_at = layout.layers["L"] + 1 + 2 + 4;
     bytes[length_at + 3] = 0x40;
     ASSERT_TRUE(lib_open(save_bytes(bytes).c_str()));
-    ASSERT_NE(lib_find(LIB_LAYER, "L"), 0);
+    ASSERT_NE(lib_find(tvl_format::record_layer, "L"), 0);
     EXPECT_EQ(lib_copy_data(lib_current().work, lib_current().library, false, true), -1);
     lib_close();
 }

@@ -25,8 +25,8 @@ inline void use_settings(const tvlw::Settings &w)
     lib_settings &s = lib_current_settings();
     settings_reset(s);
     s.version = w.version;
-    s.ring_size = w.ring_size.value_or(50);
-    s.record_ref_width = w.record_ref_width.value_or(1);
+    s.ring_size = w.ring_size.value_or(tvl_format::default_ring_size);
+    s.record_ref_width = w.record_ref_width.value_or(tvl_format::default_record_ref_width);
     s.coding_present = w.coding.has_value();
     s.coding = w.coding.value_or(0);
     s.fixed_point = w.fraction_bits.has_value();

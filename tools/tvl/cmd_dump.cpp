@@ -8,62 +8,10 @@
 #include <string>
 
 #include "commands.h"
+#include "tvl_format/group_codes.h"
 #include "tvlaccess.h"
 
 namespace {
-
-// Value kind of a record code, as the reader's chains use them.
-int base_kind(int code)
-{
-    if (code >= 5000)
-        return code;
-    if (code >= 1000) {
-        if (code == 1004)
-            return RB_BINARY;
-        if (code == 1071)
-            return RB_LONG;
-        return base_kind(code % 1000);
-    }
-    if (code < 0)
-        return code >= -2 ? RB_ENAME : (code == -3 ? RB_SHORT : RB_NONE);
-    struct range {
-        int last;
-        int kind;
-    };
-    static const range ranges[] = {
-        {9, RB_STRING},    {19, RB_POINT3D}, {49, RB_REAL},   {59, RB_ANGLE},   {79, RB_SHORT},   {89, RB_NONE},
-        {99, RB_LONG},     {105, RB_STRING}, {139, RB_NONE},  {149, RB_REAL},   {169, RB_NONE},   {179, RB_SHORT},
-        {209, RB_NONE},    {239, RB_POINT3D}, {269, RB_NONE}, {299, RB_SHORT},  {309, RB_STRING}, {319, RB_BINARY},
-        {369, RB_ENAME},   {389, RB_SHORT},  {399, RB_ENAME}, {409, RB_SHORT},  {419, RB_STRING}, {499, RB_NONE},
-        {529, RB_LONG},    {998, RB_NONE},   {999, RB_STRING},
-    };
-    for (const auto &r : ranges)
-        if (code <= r.last)
-            return r.kind;
-    return RB_NONE;
-}
-
-int refined_kind(int code)
-{
-    if (code >= 270 && code <= 289) return RB_SHORT_270;
-    if (code >= 290 && code <= 299) return RB_SHORT_290;
-    if (code >= 500 && code <= 509) return RB_OBJECT;
-    if (code >= 510 && code <= 519) return RB_LONG_510;
-    if (code >= 520 && code <= 529) return RB_LONG_520;
-    return base_kind(code);
-}
-
-int basic_kind(int code)
-{
-    switch (const int k = refined_kind(code)) {
-    case RB_REAL: case RB_ANGLE: return RB_REAL;
-    case RB_SHORT: case RB_SHORT_270: case RB_SHORT_290: return RB_SHORT;
-    case RB_STRING: case RB_TYPE_NAME: return RB_STRING;
-    case RB_ENAME: case RB_LONG: case RB_POINT2D: case RB_POINT3D: case RB_BINARY: case RB_FLOAT:
-    case RB_OBJECT: case RB_LONG_510: case RB_LONG_520: return k;
-    default: return RB_NONE;
-    }
-}
 
 struct dump_state {
     std::FILE *out = stdout;
@@ -86,7 +34,7 @@ void print_record(const resbuf *rb)
     std::FILE *out = state().out;
     const int code = rb->code;
     const auto &v = rb->value;
-    switch (basic_kind(code)) {
+    switch (tvl_format::group_basic_kind(code)) {
     case RB_REAL:
         std::fprintf(out, "(%d.", code);
         print_real(v.real);
@@ -94,7 +42,7 @@ void print_record(const resbuf *rb)
         break;
     case RB_POINT2D:
     case RB_POINT3D: {
-        const int n = basic_kind(code) == RB_POINT2D ? 2 : 3;
+        const int n = tvl_format::group_basic_kind(code) == RB_POINT2D ? 2 : 3;
         std::fprintf(out, "(%d.(", code);
         for (int i = 0; i < n; ++i) {
             if (i)
@@ -136,7 +84,7 @@ void print_record(const resbuf *rb)
         break;
     }
     case RB_NONE:
-        switch (refined_kind(code)) {
+        switch (tvl_format::group_kind(code)) {
         case RB_VOID: case 6002: std::fputs("(null)", out); break;
         case RB_LIST_BEGIN: std::fputs("(", out); break;
         case RB_LIST_END: std::fputs(")", out); break;

@@ -33,7 +33,8 @@ inline constexpr double empty_real = -464.0289;
 
 // A point byte: a point-ring code; or 0, an explicit point whose coordinates
 // each carry a type byte (and become a point template); or point_flag with the
-// omitted coordinates and a template slot.
+// omitted coordinates and a template slot.  Any omission leaves out z as well:
+// point_omit_x leaves out x and z, point_omit_y y and z, point_omit_z z alone.
 inline constexpr int point_flag = 0x80;
 inline constexpr int point_omit_mask = 0x60;
 inline constexpr int point_omit_x = 0x20;
