@@ -6,6 +6,7 @@
 
 #include "chain_builder.h"
 #include "interface/block_loader.h"
+#include "scratch_folder.h"
 #include "state/drawing_mode.h"
 #include "writer/entity_encoder.h"
 #include "writer/library.h"
@@ -19,8 +20,7 @@ protected:
     void SetUp() override
     {
         scene_test::SetUp();
-        file_ = (std::filesystem::temp_directory_path() /
-                 ("full_load_" + std::to_string(getpid()) + ".tvl")).string();
+        file_ = scratch_.file("full_load.tvl");
         tvlw::LibraryWriter writer;
         writer.add_layer("0", 7, 0, "CONTINUOUS");
         tvlw::BlockOptions nested;
@@ -40,9 +40,9 @@ protected:
     void TearDown() override
     {
         drawing_mode = drawing_mode_classic;
-        std::filesystem::remove(file_);
         scene_test::TearDown();
     }
+    skeltest::scratch_folder scratch_;
     std::string file_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "interface/block_loader.h"
 #include "render/scene_functions.h"
+#include "scratch_folder.h"
 #include "state/viewer_settings.h"
 #include "tavrel_viewer.h"
 #include "writer/entity_encoder.h"
@@ -31,9 +32,6 @@ class pictures : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("viewer_image_test_" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder_);
         library_ = (folder_ / "panel.tvl").string();
         tvlw::LibraryWriter writer;
         writer.add_block("PANEL", tvlw::encode_block(writer.settings(), 0, {}, "", panel()));
@@ -51,12 +49,12 @@ protected:
     void TearDown() override
     {
         v.DeleteObjects();
-        std::filesystem::remove_all(folder_);
     }
 
     static COLORREF pixel(HWND window, int x, int y) { return skel_window_image(window)->GetPixel(x, y); }
 
-    std::filesystem::path folder_;
+    skeltest::scratch_folder scratch_;
+    const std::filesystem::path folder_ = scratch_.path();
     std::string library_;
     cl_export_functions v;
 };

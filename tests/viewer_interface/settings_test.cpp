@@ -1,6 +1,8 @@
 // The viewer object's settings, camera drag, block list and picture hand-over.
 #include <string>
 
+#include "file_text.h"
+#include "scratch_folder.h"
 #include "state/render_settings.h"
 #include "state/viewer_settings.h"
 #include "tavrel_viewer.h"
@@ -245,10 +247,8 @@ TEST(viewer_app, folder_is_the_module_path_before_its_last_separator)
 
 TEST(viewer_app, module_path_without_separator_fails_with_a_box)
 {
-    const std::string log = (std::filesystem::temp_directory_path() /
-                             ("viewer_app_log_" + std::to_string(getpid())))
-                                .string();
-    std::filesystem::remove(log);
+    skeltest::scratch_folder folder;
+    const std::string log = folder.file("ui.log");
     setenv("SKELVANE_UI", "none", 1);
     setenv("SKELVANE_UI_LOG", log.c_str(), 1);
     skel_ui_reset();
@@ -259,12 +259,8 @@ TEST(viewer_app, module_path_without_separator_fails_with_a_box)
 
     unsetenv("SKELVANE_UI_LOG");
     skel_ui_reset();
-    std::ifstream in(log);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "box\tSkelvane\tCannot find application executable: Tavrel_Viewer.dll\\n"
-                          "\tOK\tNONE\tAPPL\tOK\n");
-    std::filesystem::remove(log);
+    EXPECT_EQ(skeltest::read_file(log), "box\tSkelvane\tCannot find application executable: Tavrel_Viewer.dll\\n"
+                                        "\tOK\tNONE\tAPPL\tOK\n");
 }
 
 } // namespace
