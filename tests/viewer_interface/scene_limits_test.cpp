@@ -1,12 +1,10 @@
 // A block bigger than the scene can hold: the load fails and says which limit
 // was reached, instead of handing part of the block on as the whole.
-#include <filesystem>
+#include <memory>
 #include <string>
-#include <unistd.h>
 
-#include "interface/block_loader.h"
 #include "render/scene_functions.h"
-#include "state/viewer_settings.h"
+#include "scratch_folder.h"
 #include "tavrel_scene.h"
 #include "tavrel_viewer.h"
 #include "writer/entity_encoder.h"
@@ -25,10 +23,8 @@ class scene_limits : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("viewer_scene_limits_test_" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder_);
-        library_ = (folder_ / "circles.tvl").string();
+        scratch_ = std::make_unique<skeltest::scratch_folder>();
+        library_ = scratch_->file("circles.tvl");
         tvlw::LibraryWriter writer;
         const tvlw::Entity circle{"CIRCLE", {{8, "0"}, {10, tvlw::Point{0, 0, 0}}, {40, 1.0}}};
         writer.add_block("WITHIN", tvlw::encode_block(writer.settings(), 0, {}, "",
@@ -37,7 +33,7 @@ protected:
                                                       std::vector<tvlw::Entity>(circles_beyond, circle)));
         ASSERT_TRUE(writer.save(library_));
     }
-    static void TearDownTestSuite() { std::filesystem::remove_all(folder_); }
+    static void TearDownTestSuite() { scratch_.reset(); }
     void TearDown() override { v.DeleteObjects(); }
 
     // What the viewer printed while the symbol loaded, and the load's result.
@@ -50,12 +46,13 @@ protected:
         return testing::internal::GetCapturedStdout();
     }
 
-    static std::filesystem::path folder_;
+    // One library for the suite: writing it takes longer than a load.
+    static std::unique_ptr<skeltest::scratch_folder> scratch_;
     static std::string library_;
     cl_export_functions v;
 };
 
-std::filesystem::path scene_limits::folder_;
+std::unique_ptr<skeltest::scratch_folder> scene_limits::scratch_;
 std::string scene_limits::library_;
 
 } // namespace
