@@ -291,6 +291,7 @@ void BlockEncoder::add(const Entity &e)
         }
     }
     std::vector<Candidate> candidates;
+    candidates.reserve(2 + st.group_templates.size());
     if (!endblk && coding_.cache)
         modified_candidates(st, coding_, n, candidates);
     candidates.push_back(complete_entity(st, coding_, n));

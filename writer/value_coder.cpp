@@ -222,14 +222,13 @@ struct PointTrial {
 };
 
 // The point written with this omission and template (explicit_template: every
-// coordinate with its type byte), on a copy of the state; none when the
-// omitted coordinates do not come out as the previous point's.
-std::optional<PointTrial> point_trial(const ValueCoder &base, const double xyz[3], int count, int omit, int tmpl,
-                                      const int types[3])
+// coordinate with its type byte) into t, which starts from a copy of the state;
+// false when the omitted coordinates do not come out as the previous point's.
+bool point_trial(const ValueCoder &base, const double xyz[3], int count, int omit, int tmpl, const int types[3],
+                 PointTrial &t)
 {
     const Config &cfg = base.cfg;
     const std::array<bool, 3> omitted = omitted_by(omit);
-    PointTrial t{{}, base.v};
     Values &trial = t.values;
     Bytes &bytes = t.bytes;
     ValueCoder c{cfg, base.coding, trial, bytes};
@@ -271,7 +270,7 @@ std::optional<PointTrial> point_trial(const ValueCoder &base, const double xyz[3
             continue;
         current.index[i] = trial.has_previous ? trial.previous.index[i] : 0;
         if (i < count && !same_bits(trial.reals[current.index[i] % trial.reals.size()], xyz[i]))
-            return std::nullopt;
+            return false;
     }
     if (tmpl == explicit_template) {
         std::uint8_t *slot = trial.templates[trial.template_cursor];
@@ -285,7 +284,7 @@ std::optional<PointTrial> point_trial(const ValueCoder &base, const double xyz[3
     }
     trial.previous = current;
     trial.has_previous = true;
-    return t;
+    return true;
 }
 
 } // namespace
@@ -367,8 +366,9 @@ void ValueCoder::point(const double xyz[3], int count)
                 if (!usable)
                     continue;
             }
-            std::optional<PointTrial> t = point_trial(*this, xyz, count, omit, tmpl, types);
-            if (t && (!best || t->bytes.size() < best->bytes.size()))
+            PointTrial t{{}, v};
+            if (point_trial(*this, xyz, count, omit, tmpl, types, t) &&
+                (!best || t.bytes.size() < best->bytes.size()))
                 best = std::move(t);
         }
     }
