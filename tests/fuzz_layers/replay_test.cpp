@@ -9,6 +9,7 @@
 #include "../saved_inputs.h"
 #include "bridge/fuzz_target.h"
 #include "cx/fuzz_target.h"
+#include "dxf/fuzz_target.h"
 #include "entities/fuzz_target.h"
 #include "roundtrip/fuzz_target.h"
 #include "viewer/fuzz_targets.h"
@@ -42,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(Layers, Replay,
                                            harness{"callbacks", callbacks_fuzz_one},
                                            harness{"colors", colors_fuzz_one}, harness{"faces", faces_fuzz_one},
                                            harness{"bridge", bridge_fuzz_one},
-                                           harness{"roundtrip", roundtrip_fuzz_one}),
+                                           harness{"roundtrip", roundtrip_fuzz_one}, harness{"dxf", dxf_fuzz_one}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

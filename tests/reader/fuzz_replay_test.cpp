@@ -13,6 +13,7 @@
 
 #include "../saved_inputs.h"
 #include "fuzz_target.h"
+#include "scratch_folder.h"
 #include "tvlaccess.h"
 
 namespace {
@@ -22,8 +23,6 @@ const std::filesystem::path corpus = FUZZ_CORPUS_DIR;
 TEST(ReaderFuzzReplay, SavedInputsRunCleanly)
 {
     const auto inputs = saved_inputs(corpus);
-    if (inputs.empty())
-        GTEST_SKIP() << "no saved inputs";
     for (const auto &path : inputs) {
         std::ifstream in(path, std::ios::binary);
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
@@ -45,11 +44,8 @@ int count_entity(const resbuf *chain)
 TEST(ReaderFuzzReplay, SeedLibrariesDefineTheirSymbol)
 {
     const auto seeds = saved_inputs(corpus / "seeds");
-    if (seeds.empty())
-        GTEST_SKIP() << "no seeds";
-    std::string temp = (std::filesystem::temp_directory_path() / "tvlseeds-XXXXXX").string();
-    ASSERT_NE(mkdtemp(temp.data()), nullptr);
-    setenv("TEMP", temp.c_str(), 1);
+    ASSERT_FALSE(seeds.empty());
+    skeltest::scratch_folder work; // TEMP points into it, so the work files go with it
     ta_init(count_entity, nullptr, nullptr);
     for (const auto &path : seeds) {
         SCOPED_TRACE(path.string());
@@ -58,7 +54,6 @@ TEST(ReaderFuzzReplay, SeedLibrariesDefineTheirSymbol)
         // BLOCK, at least one entity, ENDBLK.
         EXPECT_GE(entities_seen, 3);
     }
-    std::filesystem::remove_all(temp);
 }
 
 } // namespace
