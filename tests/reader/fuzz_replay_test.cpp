@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../saved_inputs.h"
+#include "saved_inputs.h"
 #include "fuzz_target.h"
 #include "scratch_folder.h"
 #include "tvlaccess.h"

@@ -1,6 +1,6 @@
 // tvl gallery and tvl cache as a user runs them, on libraries made by the writer.
-#include "viewer_e2e/png_picture.h"
-#include "viewer_e2e/tvl_run.h"
+#include "tools/tvl/png_picture.h"
+#include "tools/tvl/tvl_run.h"
 
 namespace {
 

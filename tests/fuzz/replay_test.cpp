@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../saved_inputs.h"
+#include "saved_inputs.h"
 #include "bridge/fuzz_target.h"
 #include "cx/fuzz_target.h"
 #include "dxf/fuzz_target.h"

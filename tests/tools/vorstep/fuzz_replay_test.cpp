@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../saved_inputs.h"
+#include "saved_inputs.h"
 #include "fuzz_target.h"
 #include "sat_model.h"
 #include "sat_text.h"
