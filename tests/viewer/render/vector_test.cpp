@@ -1,17 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "render/fpt.h"
-
-namespace {
-
-void expect_fpt(const fpt &p, double x, double y, double z)
-{
-    EXPECT_DOUBLE_EQ(p.x, x);
-    EXPECT_DOUBLE_EQ(p.y, y);
-    EXPECT_DOUBLE_EQ(p.z, z);
-}
-
-} // namespace
+#include "expect_fpt.h"
 
 TEST(VectorTest, CrossIsRightHanded)
 {
