@@ -37,7 +37,7 @@ bool charge(const fm_block &block)
 {
     cl_full_state &state = full_state();
     // A full scene keeps nothing more: drawing on would only spend time.
-    if (scene_full())
+    if (drawing_stopped())
         return false;
     const long cost = static_cast<long>(block.entities.size()) + 1;
     if (state.budget < cost) {

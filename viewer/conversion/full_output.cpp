@@ -10,9 +10,18 @@ namespace {
 
 constexpr double two_pi = 6.283185307179586;
 
+// Counts one piece offered to the scene; false once drawing has stopped.
+bool take_piece()
+{
+    if (drawing_stopped())
+        return false;
+    --full_state().pieces_left;
+    return true;
+}
+
 void add_line(const fm_pen &pen, const fpt &a, const fpt &b)
 {
-    if (scene_full())
+    if (!take_piece())
         return;
     const fpt p = pen.transform.Apply(a);
     const fpt q = pen.transform.Apply(b);
@@ -78,6 +87,16 @@ bool scene_full()
     return true;
 }
 
+bool drawing_stopped()
+{
+    if (scene_full())
+        return true;
+    if (full_state().pieces_left > 0)
+        return false;
+    full_note("too much to draw: the drawing is cut short");
+    return true;
+}
+
 void pen_line(const fm_pen &pen, const fpt &a, const fpt &b)
 {
     if (pen.dashes != nullptr && !pen.dashes->empty())
@@ -105,7 +124,7 @@ void pen_path(const fm_pen &pen, const std::vector<fpt> &points, bool closed)
 
 void pen_triangle(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c)
 {
-    if (scene_full())
+    if (!take_piece())
         return;
     const fm_transform &t = pen.transform;
     // Mirrored placements keep the corners' turn, so faces stay lit alike.
@@ -125,6 +144,8 @@ void pen_quad(const fm_pen &pen, const fpt &a, const fpt &b, const fpt &c, const
 
 void pen_point(const fm_pen &pen, const fpt &p)
 {
+    if (!take_piece())
+        return;
     const fpt w = pen.transform.Apply(p);
     scene_add_point(w.x, w.y, w.z, pen.layer);
 }

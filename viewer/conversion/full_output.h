@@ -19,6 +19,9 @@ struct fm_pen {
 
 // True (and said once) when the scene keeps nothing more, so that drawing can stop.
 bool scene_full();
+// True (and said once) when the scene is full or the load has offered it as
+// many pieces as it may: drawing stops either way.
+bool drawing_stopped();
 
 // Points are in the entity's own coordinates; the pen places them.
 void pen_line(const fm_pen &pen, const fpt &a, const fpt &b);

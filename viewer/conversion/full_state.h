@@ -36,6 +36,10 @@ struct fm_block {
 constexpr int full_max_depth = 32;
 // Entities that block references may draw in one load, arrays included.
 constexpr long full_entity_budget = 1000000;
+// Lines, faces and points offered to the scene in one load, kept or not: text
+// and curves placed with a scale of zero are dropped as empty, so the scene
+// never fills and only this bounds the time.  As many as a scene can hold.
+constexpr long full_piece_budget = 5000000;
 
 struct cl_full_state {
     // Names in upper case: the format's names do not depend on case.
@@ -53,6 +57,7 @@ struct cl_full_state {
     // again is a block that contains itself.
     std::vector<std::string> active;
     long budget = full_entity_budget;
+    long pieces_left = full_piece_budget;
 
     // Scene sizes before the first block: a later block start drops what the
     // blocks before it drew, since only the last block delivered is the symbol.

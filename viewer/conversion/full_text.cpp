@@ -62,6 +62,8 @@ void draw_run(const fm_pen &pen, const fm_transform &place, const cl_stroke_font
     double x = 0.0;
     std::vector<fpt> stroke;
     for (unsigned char c : text) {
+        if (drawing_stopped())
+            return;
         const stroke_glyph *g = font.Glyph(c);
         if (g == nullptr)
             g = font.Glyph('?');

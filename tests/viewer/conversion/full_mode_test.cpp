@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "chain_builder.h"
+#include "conversion/full_state.h"
 #include "conversion/full_text.h"
 #include "conversion/stroke_font.h"
 #include "state/drawing_mode.h"
@@ -125,6 +126,22 @@ TEST_F(full_mode, huge_arrays_stop_at_the_budget)
     end();
     EXPECT_GT(lines().size(), 0u);
     EXPECT_LE(static_cast<long>(lines().size()), full_entity_budget);
+}
+
+// Text placed at a scale of zero draws nothing the scene keeps, so only the
+// count of pieces offered stops it: without that bound this runs for hours.
+TEST_F(full_mode, text_at_zero_scale_in_huge_arrays_stops_at_the_piece_budget)
+{
+    if (!find_stroke_font("rowmans.jhf"))
+        GTEST_SKIP() << "no stroke font installed";
+    begin("WORDS");
+    chain("TEXT").pt(10, 0, 0, 0).real(40, 1).str(1, std::string(2000, 'W')).feed();
+    end();
+    begin("S");
+    chain("INSERT").str(2, "WORDS").real(41, 0).real(42, 0).i16(70, 1000).i16(71, 1000).feed();
+    end();
+    EXPECT_TRUE(lines().empty());
+    EXPECT_LE(full_state().pieces_left, 0);
 }
 
 TEST_F(full_mode, attributes_after_a_reference_are_drawn_and_definitions_are_not)
