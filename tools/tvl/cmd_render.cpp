@@ -189,8 +189,6 @@ batch_counts render_share(const render_options &o, const std::vector<std::string
 // process-wide), each reporting its counts through a pipe.
 batch_counts render_in_processes(const render_options &o, const std::vector<std::string> &symbols)
 {
-    std::fflush(stdout);
-    std::fflush(stderr);
     const worker_pool_result pool = run_worker_pool(o.jobs, [&](int k, std::FILE *out) {
         const batch_counts counts = render_share(o, symbols, k, o.jobs);
         return std::fwrite(&counts, sizeof counts, 1, out) == 1;

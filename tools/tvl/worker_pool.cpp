@@ -63,6 +63,8 @@ void read_all(const std::vector<started> &workers, std::vector<worker_report> &r
 
 worker_pool_result run_worker_pool(int workers, const std::function<bool(int k, std::FILE *out)> &work)
 {
+    // Workers inherit what is buffered; written once here, not once per worker.
+    std::fflush(nullptr);
     worker_pool_result result;
     std::vector<started> running;
     for (int k = 0; k < workers; ++k) {

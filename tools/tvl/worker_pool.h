@@ -19,6 +19,6 @@ struct worker_pool_result {
 
 // Starts `workers` processes; process k runs work(k, out) and exits, with 0
 // when work answered true and out was written completely.  Waits for every
-// worker started and answers what each wrote.  Flush your own streams first:
-// the workers inherit what is buffered.
+// worker started and answers what each wrote.  Every output stream is flushed
+// first, so that workers do not write again what the caller had buffered.
 worker_pool_result run_worker_pool(int workers, const std::function<bool(int k, std::FILE *out)> &work);

@@ -10,6 +10,16 @@ namespace {
 
 constexpr double two_pi = 6.283185307179586;
 
+// True (and said once) when the scene keeps nothing more.
+bool scene_full()
+{
+    if (current_scene == nullptr || !current_scene->IsFull())
+        return false;
+    current_scene->NoteFull();
+    full_note("the scene is full; the rest of the drawing is not drawn");
+    return true;
+}
+
 // Counts one piece offered to the scene; false once drawing has stopped.
 bool take_piece()
 {
@@ -77,15 +87,6 @@ void dashed_path(const fm_pen &pen, const std::vector<fpt> &points, const std::v
 }
 
 } // namespace
-
-bool scene_full()
-{
-    if (current_scene == nullptr || !current_scene->IsFull())
-        return false;
-    current_scene->NoteFull();
-    full_note("the scene is full; the rest of the drawing is not drawn");
-    return true;
-}
 
 bool drawing_stopped()
 {

@@ -17,8 +17,6 @@ struct fm_pen {
     const std::vector<double> *dashes = nullptr;
 };
 
-// True (and said once) when the scene keeps nothing more, so that drawing can stop.
-bool scene_full();
 // True (and said once) when the scene is full or the load has offered it as
 // many pieces as it may: drawing stops either way.
 bool drawing_stopped();

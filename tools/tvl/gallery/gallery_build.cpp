@@ -105,7 +105,6 @@ bool run_work(const gallery_settings &settings, std::vector<site_library> &libra
               const std::vector<work_item> &items, gallery_result &result)
 {
     const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(settings.jobs), items.size());
-    std::fflush(nullptr);
     const worker_pool_result pool = run_worker_pool(static_cast<int>(n), [&](int k, std::FILE *out) {
         work_share(settings, libraries, items, static_cast<std::size_t>(k), n, out);
         return true;
